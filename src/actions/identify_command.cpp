@@ -1,0 +1,36 @@
+#include "actions/identify_command.h"
+
+#include "identify/kinds.h"
+
+namespace miwake {
+
+bool CheckInputFile(const std::string& name, FileSystem& files, AppMessageBox& boxes) {
+  if (name.empty()) {
+    boxes.Show("ファイル名を入力して下さい！", "警告", kMbOkExclamation);
+    return true;
+  }
+  if (!files.FileExists(name)) {
+    boxes.Show("ファイルが存在しません！", "警告", kMbOkExclamation);
+    return true;
+  }
+  return false;
+}
+
+std::optional<std::string> IdentifySentence(int code) {
+  if (const auto label = KindLabel(code)) {
+    std::string sentence = "これは";
+    sentence += *label;
+    sentence += "ファイルです。";
+    return sentence;
+  }
+  if (code == kKindUnreadable) return "このファイルは実行中のため判別不能です。";
+  return std::nullopt;
+}
+
+void IdentifyCommand(const std::string& name, const CommandPorts& ports) {
+  if (CheckInputFile(name, ports.classifier.files, ports.boxes)) return;
+  const int code = IdentifyFile(name, ports.classifier);
+  ports.result.SetText(IdentifySentence(code).value_or(std::string()));
+}
+
+}  // namespace miwake

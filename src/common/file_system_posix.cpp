@@ -1,0 +1,77 @@
+// POSIX file access for the native build. Files are opened for reading only:
+// POSIX has no sharing modes, so asking for write access would only refuse
+// files the user may read but not write.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/file_system.h"
+
+namespace miwake {
+namespace {
+
+class PosixOpenFile final : public OpenFile {
+ public:
+  explicit PosixOpenFile(int fd) : fd_(fd) {}
+  ~PosixOpenFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  PosixOpenFile(const PosixOpenFile&) = delete;
+  PosixOpenFile& operator=(const PosixOpenFile&) = delete;
+
+  bool Seek(std::uint64_t position) override {
+    return ::lseek(fd_, static_cast<off_t>(position), SEEK_SET) >= 0;
+  }
+
+  std::optional<std::size_t> Read(std::span<std::uint8_t> into) override {
+    std::size_t total = 0;
+    while (total < into.size()) {
+      const ssize_t got = ::read(fd_, into.data() + total, into.size() - total);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        return std::nullopt;
+      }
+      if (got == 0) break;
+      total += static_cast<std::size_t>(got);
+    }
+    return total;
+  }
+
+  std::optional<bool> AtEnd() override {
+    struct stat st {};
+    const off_t position = ::lseek(fd_, 0, SEEK_CUR);
+    if (position < 0 || ::fstat(fd_, &st) != 0) return std::nullopt;
+    return position >= st.st_size;
+  }
+
+  bool Close() override {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  std::unique_ptr<OpenFile> OpenForClassify(const std::string& name) override {
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixOpenFile>(fd);
+  }
+
+  bool FileExists(const std::string& name) override {
+    struct stat st {};
+    return !name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakePlatformFileSystem() { return std::make_unique<PosixFileSystem>(); }
+
+}  // namespace miwake

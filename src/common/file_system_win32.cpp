@@ -1,0 +1,87 @@
+// Win32 file access. Classification opens for reading and writing with read
+// and write sharing, so a file that another process holds without write
+// sharing, or a running program, is refused (sharing violation).
+#include <windows.h>
+
+#include <algorithm>
+
+#include "common/file_system.h"
+#include "common/win32_handle.h"
+
+namespace miwake {
+namespace {
+
+class Win32OpenFile final : public OpenFile {
+ public:
+  explicit Win32OpenFile(FileHandle handle) : handle_(std::move(handle)) {}
+
+  bool Seek(std::uint64_t position) override {
+    LONG high = static_cast<LONG>(position >> 32);
+    ::SetLastError(NO_ERROR);
+    const DWORD low = ::SetFilePointer(handle_.get(), static_cast<LONG>(position & 0xFFFFFFFFu),
+                                       &high, FILE_BEGIN);
+    return !(low == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR);
+  }
+
+  std::optional<std::size_t> Read(std::span<std::uint8_t> into) override {
+    std::size_t total = 0;
+    while (total < into.size()) {
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(into.size() - total, 1u << 30));
+      DWORD got = 0;
+      if (!::ReadFile(handle_.get(), into.data() + total, want, &got, nullptr)) return std::nullopt;
+      if (got == 0) break;
+      total += got;
+    }
+    return total;
+  }
+
+  std::optional<bool> AtEnd() override {
+    LONG high = 0;
+    ::SetLastError(NO_ERROR);
+    const DWORD low = ::SetFilePointer(handle_.get(), 0, &high, FILE_CURRENT);
+    if (low == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR) return std::nullopt;
+    DWORD size_high = 0;
+    const DWORD size_low = ::GetFileSize(handle_.get(), &size_high);
+    if (size_low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return std::nullopt;
+    const std::uint64_t position = (std::uint64_t{static_cast<DWORD>(high)} << 32) | low;
+    const std::uint64_t size = (std::uint64_t{size_high} << 32) | size_low;
+    return position >= size;
+  }
+
+  bool Close() override { return handle_.Close(); }
+
+ private:
+  FileHandle handle_;
+};
+
+HANDLE OpenExisting(const std::string& name, DWORD access) {
+  return ::CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  std::unique_ptr<OpenFile> OpenForClassify(const std::string& name) override {
+    FileHandle handle(OpenExisting(name, GENERIC_READ | GENERIC_WRITE));
+    // A file that may merely not be written (read-only attribute, no write
+    // permission) is still read; a file in use stays refused.
+    if (!handle && ::GetLastError() == ERROR_ACCESS_DENIED)
+      handle = FileHandle(OpenExisting(name, GENERIC_READ));
+    if (!handle) return nullptr;
+    return std::make_unique<Win32OpenFile>(std::move(handle));
+  }
+
+  bool FileExists(const std::string& name) override {
+    // FindFirstFileA would take these as wildcards, yet no file name holds them.
+    if (name.find_first_of("*?") != std::string::npos) return false;
+    WIN32_FIND_DATAA data{};
+    FindHandle find(::FindFirstFileA(name.c_str(), &data));
+    return find && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakePlatformFileSystem() { return std::make_unique<Win32FileSystem>(); }
+
+}  // namespace miwake

@@ -1,0 +1,56 @@
+#include "common/text.h"
+
+namespace miwake {
+
+std::size_t LastDelimiterEnd(std::string_view name, std::string_view delimiters, char* found) {
+  // Shift-JIS can only be split into characters from the front, so the scan
+  // goes forward and remembers the last delimiter it passed.
+  std::size_t end = 0;
+  char which = '\0';
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto b = static_cast<unsigned char>(name[i]);
+    if (IsLeadByte(b) && i + 1 < name.size()) {
+      ++i;
+      continue;
+    }
+    if (delimiters.find(name[i]) != std::string_view::npos) {
+      end = i + 1;
+      which = name[i];
+    }
+  }
+  if (found != nullptr) *found = which;
+  return end;
+}
+
+namespace {
+
+// Index of the dot that starts the extension, or npos.
+std::size_t ExtensionDot(std::string_view name) {
+  char which = '\0';
+  const std::size_t end = LastDelimiterEnd(name, ".\\:", &which);
+  return which == '.' ? end - 1 : std::string_view::npos;
+}
+
+}  // namespace
+
+std::string ExtensionOf(std::string_view name) {
+  const std::size_t dot = ExtensionDot(name);
+  return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
+}
+
+std::string ReplaceExtension(std::string_view name, std::string_view new_extension) {
+  std::string result(name.substr(0, ExtensionDot(name)));
+  result += new_extension;
+  return result;
+}
+
+bool SameTextAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace miwake

@@ -1,0 +1,31 @@
+// File-name and text helpers shared by every subsystem. Names are byte
+// strings in code page 932 (Shift-JIS).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace miwake {
+
+// True for the first byte of a Shift-JIS double-byte character.
+constexpr bool IsLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// The extension of a file name, dot included: the text from the last "."
+// that no "\" or ":" follows; empty when there is none. A 0x5C that is the
+// second byte of a double-byte character is not a backslash.
+std::string ExtensionOf(std::string_view name);
+
+// The name with its extension (as ExtensionOf finds it) replaced by
+// new_extension, which carries its own dot; appended when there is none.
+std::string ReplaceExtension(std::string_view name, std::string_view new_extension);
+
+// Equality with only a-z folded to A-Z; full-width letters stay distinct.
+bool SameTextAscii(std::string_view a, std::string_view b);
+
+// Position just past the last ".", "\" or ":" that stands as a character of
+// its own, or 0 when there is none; `found` tells which byte it was.
+std::size_t LastDelimiterEnd(std::string_view name, std::string_view delimiters, char* found);
+
+}  // namespace miwake
