@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: native, then the Windows build
+# under Wine.
+set -euo pipefail
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$repo"
+scripts/setup.sh
+
+echo "== native build and tests"
+cmake --preset native >/dev/null
+cmake --build --preset native
+ctest --preset native -j2
+
+echo "== Windows build and tests under Wine"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+source scripts/wine-env.sh
+wine_start
+trap wine_stop EXIT
+ctest --preset windows
