@@ -15,6 +15,7 @@ echo "== Windows build and tests under Wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 source scripts/wine-env.sh
+xvfb_start
 wine_start
-trap wine_stop EXIT
+trap 'wine_stop; xvfb_stop' EXIT
 ctest --preset windows

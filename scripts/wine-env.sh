@@ -15,8 +15,39 @@ wine_start() {
   fi
   setsid wineserver -p </dev/null >/dev/null 2>&1 &
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  if [ ! -f "$WINEPREFIX/.miwake-desktop" ]; then
+    # Windows live in a virtual desktop: with no window manager, Wine would
+    # wait two seconds for each window that is hidden. It also gives them
+    # Wine's own frames, as on Windows.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+      </dev/null >/dev/null 2>&1
+    touch "$WINEPREFIX/.miwake-desktop"
+  fi
 }
 
 wine_stop() {
   wineserver -k </dev/null >/dev/null 2>&1 || true
+}
+
+# Starts a private X server so that windows can be made without a display
+# of the user's; DISPLAY points at it until xvfb_stop.
+xvfb_start() {
+  local n
+  for n in $(seq 90 130); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && return 0
+    sleep 0.1
+  done
+  echo "xvfb: the X server did not start" >&2
+  return 1
+}
+
+xvfb_stop() {
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
 }
