@@ -17,7 +17,7 @@ if ((${#files[@]} == 0)); then
   printf 'GIF89a\x01\x00\x01\x00\x80\x00\x00' >"$samples/photo.txt"
   printf 'MZ\x90\x00\x03\x00\x00\x00\x04\x00' >"$samples/tool.dll"
   printf 'RIFF\x24\x00\x00\x00WAVEfmt \x10\x00\x00\x00' >"$samples/sound.bin"
-  cp "$repo/tests/data/real/office/mimetype_ppt.ppt" "$samples/slides.dat" 2>/dev/null || true
+  cp "$repo/tests/data/real/office/wexl_Chart1.xls" "$samples/chart.dat" 2>/dev/null || true
   files=("$samples"/*)
 fi
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "actions/identify_command.h"
 #include "common/text.h"
 #include "common/win32_handle.h"
@@ -69,6 +71,19 @@ TEST_F(Win32FileSystemTest, TheRunningProgramIsUnreadable) {
 TEST_F(Win32FileSystemTest, AReadOnlyFileIsClassifiedByItsContent) {
   const std::string name = dir.Write("locked.txt", "GIF89a\x01\x02\x03\x04\x05\x06\x07\x08");
   ASSERT_TRUE(::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(Identify(name), 108);
+}
+
+TEST_F(Win32FileSystemTest, AFileThatMayNotBeWrittenIsReadAllTheSame) {
+  const char* name = std::getenv("MIWAKE_UNWRITABLE_FILE");
+  if (name == nullptr) GTEST_SKIP() << "no unwritable file was prepared";
+  {
+    FileHandle probe(::CreateFileA(name, GENERIC_READ | GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (probe) GTEST_SKIP() << name << " can be written here";
+    ASSERT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  }
   EXPECT_EQ(Identify(name), 108);
 }
 
