@@ -72,6 +72,8 @@ class PosixFileSystem final : public FileSystem {
 
 }  // namespace
 
-std::unique_ptr<FileSystem> MakePlatformFileSystem() { return std::make_unique<PosixFileSystem>(); }
+std::unique_ptr<FileSystem> MakePlatformFileSystem() {
+  return std::make_unique<PosixFileSystem>();
+}
 
 }  // namespace miwake

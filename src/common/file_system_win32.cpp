@@ -82,6 +82,8 @@ class Win32FileSystem final : public FileSystem {
 
 }  // namespace
 
-std::unique_ptr<FileSystem> MakePlatformFileSystem() { return std::make_unique<Win32FileSystem>(); }
+std::unique_ptr<FileSystem> MakePlatformFileSystem() {
+  return std::make_unique<Win32FileSystem>();
+}
 
 }  // namespace miwake

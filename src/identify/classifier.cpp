@@ -88,7 +88,9 @@ AnswerCache& TheAnswerCache() {
   return cache;
 }
 
-void ForgetLastFile() { TheAnswerCache().LastFileName.clear(); }
+void ForgetLastFile() {
+  TheAnswerCache().LastFileName.clear();
+}
 
 int IdentifyFile(const std::string& name, const ClassifierPorts& ports) {
   AnswerCache& cache = TheAnswerCache();

@@ -51,7 +51,9 @@ struct ClassifierPorts {
 };
 
 // Bytes 10, 13 and 32 to 255 are text; tab, form feed and the rest below 32 are not.
-constexpr bool IsTextByte(unsigned char b) { return b == 10 || b == 13 || b >= 32; }
+constexpr bool IsTextByte(unsigned char b) {
+  return b == 10 || b == 13 || b >= 32;
+}
 
 // The code that an empty file gets: no byte of it is a non-text byte.
 inline constexpr int kEmptyFileKind = 1;

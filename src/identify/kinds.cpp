@@ -57,7 +57,9 @@ const KindInfo* Find(int code) {
 
 }  // namespace
 
-std::span<const KindInfo> AllKinds() { return kKinds; }
+std::span<const KindInfo> AllKinds() {
+  return kKinds;
+}
 
 std::string_view KindExtension(int code) {
   const KindInfo* kind = Find(code);

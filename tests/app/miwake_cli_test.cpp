@@ -11,7 +11,9 @@ namespace miwake {
 namespace {
 
 // The expected output is UTF-8 whatever the compiler's execution charset.
-std::string U8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
+std::string U8(std::u8string_view s) {
+  return std::string(s.begin(), s.end());
+}
 
 struct Outcome {
   int status;

@@ -148,8 +148,8 @@ TEST_F(Win32FileSystemTest, SearchesACompoundFileBeyondFourGigabytes) {
     ::SetFilePointer(file.get(), static_cast<LONG>((size - 100) & 0xFFFFFFFF), &high, FILE_BEGIN);
     const std::string tail = "Microsoft Excel" + std::string(85, '\x01');
     DWORD written = 0;
-    ASSERT_TRUE(::WriteFile(file.get(), tail.data(), static_cast<DWORD>(tail.size()), &written,
-                            nullptr));
+    ASSERT_TRUE(
+        ::WriteFile(file.get(), tail.data(), static_cast<DWORD>(tail.size()), &written, nullptr));
   }
   EXPECT_EQ(Identify(name), 52);
 }

@@ -32,8 +32,8 @@ std::thread AnswerBox(const char* caption, HWND other, int button, Seen& seen) {
 }
 
 TEST(Win32MessageBoxTest, ReturnsTheAnswerAndDisablesTheOtherWindowsMeanwhile) {
-  const HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                                       0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  const HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                       100, 100, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(other, nullptr);
   Win32MessageBox boxes(other);
   const struct {

@@ -15,8 +15,12 @@ using testing::MemoryFileSystem;
 
 const std::string kOle("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
 
-std::string Text(std::size_t n) { return std::string(n, 'a'); }
-std::string Binary(std::size_t n) { return std::string(n, '\x01'); }
+std::string Text(std::size_t n) {
+  return std::string(n, 'a');
+}
+std::string Binary(std::size_t n) {
+  return std::string(n, '\x01');
+}
 
 // `base` with `bytes` written over it at `offset`, grown as needed.
 std::string Put(std::string base, std::size_t offset, std::string_view bytes) {
@@ -88,8 +92,10 @@ TEST_F(ClassifierTest, DecidesFromContent) {
       {"RIFF MIDI", Put(riff, 8, "RMIDdata"), 33},
       {"RIFF of another form", Put(riff, 8, "CDXAfmt "), 0},
       {"WAVE form without RIFF", Put(Binary(64), 8, "WAVEfmt"), 0},
-      {"RIFF form beats a primary entry", Put(Put(riff, 8, "WAVEfmt"), 1032, "THUNVB 6.0 Cache file"), 31},
-      {"MZ with the VB cache name gives the higher entry", Put(Put(Binary(2000), 0, "MZ"), 1032, "THUNVB 6.0 Cache file"), 113},
+      {"RIFF form beats a primary entry",
+       Put(Put(riff, 8, "WAVEfmt"), 1032, "THUNVB 6.0 Cache file"), 31},
+      {"MZ with the VB cache name gives the higher entry",
+       Put(Put(Binary(2000), 0, "MZ"), 1032, "THUNVB 6.0 Cache file"), 113},
       {"GIF8 beats JFIF", Put(Put(Binary(64), 0, "GIF8"), 6, "JFIF"), 108},
       {"JFIF at offset 6", Put(Binary(64), 6, "JFIF"), 107},
       {"JFIF elsewhere", Put(Binary(64), 0, "JFIF"), 0},
@@ -108,15 +114,20 @@ TEST_F(ClassifierTest, DecidesFromContent) {
       {"MZ", Put(Binary(64), 0, "MZ"), 105},
       {"Word 6 at 2080", Put(Put(Binary(4000), 0, kOle), 2080, "Microsoft Word 6"), 101},
       {"Excel 5 at 2080", Put(Put(Binary(4000), 0, kOle), 2080, "Microsoft Excel 5"), 102},
-      {"compound, PowerPoint at 5000", Put(Put(Binary(9000), 0, kOle), 5000, "Microsoft PowerPoint"), 54},
+      {"compound, PowerPoint at 5000",
+       Put(Put(Binary(9000), 0, kOle), 5000, "Microsoft PowerPoint"), 54},
       {"compound, Ichitaro", Put(Put(Binary(9000), 0, kOle), 7000, "一太郎 9/8 文書"), 53},
       {"compound, Excel", Put(Put(Binary(9000), 0, kOle), 3000, "Microsoft Excel"), 52},
       {"compound, no name", Put(Binary(9000), 0, kOle), 0},
       {"compound, name before 2080", Put(Put(Binary(9000), 0, kOle), 2000, "Microsoft Word"), 0},
-      {"compound, name in the last 20 bytes", Put(Put(Binary(8000), 0, kOle), 7980, "Microsoft Word"), 0},
-      {"compound, name 21 bytes from the end", Put(Put(Binary(8000), 0, kOle), 7979, "Microsoft Word"), 51},
+      {"compound, name in the last 20 bytes",
+       Put(Put(Binary(8000), 0, kOle), 7980, "Microsoft Word"), 0},
+      {"compound, name 21 bytes from the end",
+       Put(Put(Binary(8000), 0, kOle), 7979, "Microsoft Word"), 51},
       {"compound of 2080 bytes", Put(Binary(2080), 0, kOle), 0},
-      {"compound, primary beats a name", Put(Put(Put(Binary(9000), 0, kOle), 1032, "THUNVB 6.0 Cache file"), 5000, "Microsoft Word"), 113},
+      {"compound, primary beats a name",
+       Put(Put(Put(Binary(9000), 0, kOle), 1032, "THUNVB 6.0 Cache file"), 5000, "Microsoft Word"),
+       113},
       {"compound of text", kOle + Text(3000) + "Microsoft Word" + Text(100), 1},
       {"the empty file", "", kEmptyFileKind},
   };
@@ -235,10 +246,18 @@ TEST_F(ClassifierTest, NameSearchAgreesWithTheBlockLoopAtEveryBoundary) {
       // Mostly near block, read and file ends, where off-by-one faults live.
       std::size_t at;
       switch (rng() % 4) {
-        case 0: at = 2080 + 2480 * (rng() % 300) + rng() % 41 - 20; break;
-        case 1: at = 2080 + read_span * (rng() % 3) + rng() % 41 - 20; break;
-        case 2: at = file.size() - 1 - rng() % 40; break;
-        default: at = rng() % file.size(); break;
+        case 0:
+          at = 2080 + 2480 * (rng() % 300) + rng() % 41 - 20;
+          break;
+        case 1:
+          at = 2080 + read_span * (rng() % 3) + rng() % 41 - 20;
+          break;
+        case 2:
+          at = file.size() - 1 - rng() % 40;
+          break;
+        default:
+          at = rng() % file.size();
+          break;
       }
       if (at + name.size() <= file.size()) file.replace(at, name.size(), name);
     }

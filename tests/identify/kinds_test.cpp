@@ -11,9 +11,9 @@ namespace {
 
 TEST(KindsTest, ExtensionsOfTheEdgeCodes) {
   const std::pair<int, std::string_view> cases[] = {
-      {-1, ""},  {0, ""},     {104, ""},    {14, ""},     {117, ""},    {-2, ""},
-      {1, "txt"}, {2, "dll"}, {13, "vwp"},  {31, "wav"},  {51, "doc"},  {101, "doc"},
-      {52, "xls"}, {102, "xls"}, {105, "exe"}, {116, "mid"}, {30, ""},  {100, ""},
+      {-1, ""},    {0, ""},      {104, ""},    {14, ""},     {117, ""},   {-2, ""},
+      {1, "txt"},  {2, "dll"},   {13, "vwp"},  {31, "wav"},  {51, "doc"}, {101, "doc"},
+      {52, "xls"}, {102, "xls"}, {105, "exe"}, {116, "mid"}, {30, ""},    {100, ""},
   };
   for (const auto& [code, ext] : cases) EXPECT_EQ(KindExtension(code), ext) << code;
 }
@@ -24,7 +24,8 @@ TEST(KindsTest, LabelsOfTheEdgeCodes) {
   EXPECT_EQ(KindLabel(13), "vwp");
   EXPECT_EQ(KindLabel(112), "Accsess (MDB)の");
   EXPECT_EQ(KindLabel(104), "ルポの");
-  for (int code : {-1, -2, 14, 30, 34, 50, 55, 100, 117, 1000}) EXPECT_FALSE(KindLabel(code)) << code;
+  for (int code : {-1, -2, 14, 30, 34, 50, 55, 100, 117, 1000})
+    EXPECT_FALSE(KindLabel(code)) << code;
 }
 
 TEST(KindsTest, EveryKindButOtherAndRupoHasALowerCaseExtension) {
@@ -44,10 +45,18 @@ TEST(KindsTest, TheTablesAgree) {
     SCOPED_TRACE(i);
     EXPECT_EQ(sig.bytes.find('\0'), std::string_view::npos);  // zero bytes stand for "not read"
     switch (sig.group) {
-      case SignatureGroup::kPrimary: EXPECT_EQ(sig.code, 101 + i); break;
-      case SignatureGroup::kRiffForm: EXPECT_EQ(sig.code, 31 + i - kFirstRiffForm); break;
-      case SignatureGroup::kApplicationName: EXPECT_EQ(sig.code, 51 + i - kFirstAppName); break;
-      case SignatureGroup::kContainer: EXPECT_EQ(sig.code, 0); continue;
+      case SignatureGroup::kPrimary:
+        EXPECT_EQ(sig.code, 101 + i);
+        break;
+      case SignatureGroup::kRiffForm:
+        EXPECT_EQ(sig.code, 31 + i - kFirstRiffForm);
+        break;
+      case SignatureGroup::kApplicationName:
+        EXPECT_EQ(sig.code, 51 + i - kFirstAppName);
+        break;
+      case SignatureGroup::kContainer:
+        EXPECT_EQ(sig.code, 0);
+        continue;
     }
     EXPECT_TRUE(kinds.contains(sig.code));
   }

@@ -20,7 +20,9 @@ class MemoryOpenFile final : public OpenFile {
     if (file_.fail_read) return std::nullopt;
     const std::uint64_t size = file_.bytes.size();
     const std::size_t n =
-        position_ >= size ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), size - position_));
+        position_ >= size
+            ? 0
+            : static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), size - position_));
     std::memcpy(into.data(), file_.bytes.data() + position_, n);
     position_ += n;
     bytes_read_ += n;

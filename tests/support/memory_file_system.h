@@ -25,7 +25,7 @@ class MemoryFileSystem final : public FileSystem {
   std::unique_ptr<OpenFile> OpenForClassify(const std::string& name) override;
   bool FileExists(const std::string& name) override;
 
-  int opens = 0;        // how often a file was opened
+  int opens = 0;  // how often a file was opened
   std::size_t bytes_read = 0;
 
  private:

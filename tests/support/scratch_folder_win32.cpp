@@ -40,15 +40,17 @@ ScratchFolder::ScratchFolder() {
   }
 }
 
-ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+ScratchFolder::~ScratchFolder() {
+  RemoveTree(path_);
+}
 
 std::string ScratchFolder::Write(const std::string& name, const std::string& bytes) const {
   const std::string full = path_ + name;
   FileHandle file(::CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  if (!file || !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                            nullptr) ||
+  if (!file ||
+      !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size())
     throw std::runtime_error("cannot write " + full);
   return full;
