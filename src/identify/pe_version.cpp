@@ -285,7 +285,8 @@ class FileByteSource final : public ByteSource {
     if (offset >= size_ || out.empty()) return 0;
     file_.clear();
     file_.seekg(static_cast<std::streamoff>(offset));
-    const auto want = static_cast<std::streamsize>(std::min<std::uint64_t>(out.size(), size_ - offset));
+    const auto want =
+        static_cast<std::streamsize>(std::min<std::uint64_t>(out.size(), size_ - offset));
     file_.read(reinterpret_cast<char*>(out.data()), want);
     return static_cast<std::size_t>(std::max<std::streamsize>(file_.gcount(), 0));
   }
@@ -320,7 +321,8 @@ std::optional<std::vector<std::uint8_t>> ReadVersionBlock(ByteSource& source) {
   if (!entry) return std::nullopt;
   const std::uint32_t size = Le32(entry->data() + 4);
   if (size > kMaxVersionBlockSize) return std::nullopt;
-  // The data itself is always found through the sections, even in the headers.
+  // Unlike the directory's RVA, the data's is mapped through the sections only,
+  // as Wine's loader does.
   const auto offset = SectionOffset(source, *pe, Le32(entry->data()));
   if (!offset) return std::nullopt;
   std::vector<std::uint8_t> block(size);
@@ -329,8 +331,7 @@ std::optional<std::vector<std::uint8_t>> ReadVersionBlock(ByteSource& source) {
 }
 
 std::optional<std::string> QueryVersionValue(std::span<const std::uint8_t> bytes,
-                                             std::string_view path,
-                                             const AnsiConverter& convert) {
+                                             std::string_view path, const AnsiConverter& convert) {
   const VersionBlock block(bytes);
   // A root whose fifth byte is printable is read by Windows as a 16-bit
   // block, in which a 32-bit resource's keys are never found.

@@ -14,7 +14,9 @@ constexpr std::uint32_t kSectionRva = 0x1000;
 constexpr std::uint32_t kHeadersSize = 0x200;
 constexpr std::uint32_t kNtHeaders = 0x40;
 
-constexpr std::uint32_t AlignUp(std::uint32_t n, std::uint32_t to) { return (n + to - 1) / to * to; }
+constexpr std::uint32_t AlignUp(std::uint32_t n, std::uint32_t to) {
+  return (n + to - 1) / to * to;
+}
 
 class Bytes {
  public:
@@ -131,7 +133,7 @@ std::vector<std::uint8_t> BuildResourceSection(std::vector<ResourceType> types) 
       entry(language_dirs[t] + 16 + 8 * l, types[t].languages[l].language,
             static_cast<std::uint32_t>(data_entries[leaf]));
   }
-  out.Pad(8);
+  out.data.resize(at, 0);
   leaf = 0;
   for (const auto& t : types) {
     for (const auto& l : t.languages) {
@@ -153,7 +155,8 @@ std::vector<std::uint8_t> BuildVersionBlock(const VersionInfo& info) {
     VersionNode file_info{"StringFileInfo", 1, {}, 0, {}};
     for (const StringTable& table : info.string_tables) {
       VersionNode node{table.key, 1, {}, 0, {}};
-      for (const auto& [name, value] : table.strings) node.children.push_back(TextNode(name, value));
+      for (const auto& [name, value] : table.strings)
+        node.children.push_back(TextNode(name, value));
       file_info.children.push_back(node);
     }
     root.children.push_back(file_info);
@@ -251,7 +254,8 @@ std::vector<std::uint8_t> BuildPe(const PeImage& image) {
   const std::size_t header = opt + optional_size;
   const char* name = image.versions.empty() ? ".data" : ".rsrc";
   h.Put64(header, 0);
-  for (std::size_t i = 0; name[i] != 0; ++i) h.data[header + i] = static_cast<std::uint8_t>(name[i]);
+  for (std::size_t i = 0; name[i] != 0; ++i)
+    h.data[header + i] = static_cast<std::uint8_t>(name[i]);
   h.Put32(header + 8, virtual_size);
   h.Put32(header + 12, kSectionRva);
   h.Put32(header + 16, raw_size);
@@ -335,8 +339,8 @@ std::vector<SampleImage> SampleImages() {
     for (const std::uint16_t id : ids) {
       char name[16];
       std::snprintf(name, sizeof name, "L%04X.DLL", static_cast<unsigned>(id));
-      image.versions.push_back(
-          SimpleVersion(id, 0x04B0, std::u16string(name, name + std::char_traits<char>::length(name))));
+      image.versions.push_back(SimpleVersion(
+          id, 0x04B0, std::u16string(name, name + std::char_traits<char>::length(name))));
     }
     return image;
   };
@@ -350,7 +354,8 @@ std::vector<SampleImage> SampleImages() {
 
 bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out.flush());
 }
 

@@ -15,7 +15,8 @@ struct Translation {
 };
 
 struct StringTable {
-  std::string key;  // e.g. "041104B0", written as given
+  // e.g. "041104B0", written as given, in whatever letter case.
+  std::string key;
   std::vector<std::pair<std::string, std::u16string>> strings;  // name, value
 };
 
