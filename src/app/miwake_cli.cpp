@@ -6,6 +6,7 @@
 #include "common/encoding.h"
 #include "common/message_box.h"
 #include "identify/kinds.h"
+#include "identify/version_refiner.h"
 
 namespace miwake {
 namespace {
@@ -101,7 +102,7 @@ int RunMiwake(std::span<const std::string> args, const CliEnvironment& env) {
   }
 
   NoBusyCursor cursor;
-  KeepExecutableCode refiner;
+  VersionResourceRefiner refiner;
   const ClassifierPorts classifier{env.files, cursor, refiner};
   int status = kExitAllIdentified;
   for (const std::string& name : files) {

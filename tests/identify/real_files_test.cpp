@@ -6,6 +6,7 @@
 
 #include "identify/classifier.h"
 #include "identify/kinds.h"
+#include "identify/version_refiner.h"
 
 namespace miwake {
 namespace {
@@ -37,14 +38,12 @@ TEST(RealFilesTest, EachFileGetsItsCode) {
   ASSERT_GE(rows.size(), 70u) << "no table under " << dir;
   auto files = MakePlatformFileSystem();
   NoBusyCursor cursor;
-  KeepExecutableCode refiner;
+  VersionResourceRefiner refiner;
   int checked = 0;
   for (const Expected& row : rows) {
     const std::string name = dir + "/" + row.file;
     if (!files->FileExists(name)) continue;  // listed, but not shipped with the project
-    // Without the version-resource step every executable stays 105.
-    const int want = (row.code >= 2 && row.code <= 13) ? kKindExecutable : row.code;
-    EXPECT_EQ(IdentifyFile(name, ClassifierPorts{*files, cursor, refiner}), want) << row.file;
+    EXPECT_EQ(IdentifyFile(name, ClassifierPorts{*files, cursor, refiner}), row.code) << row.file;
     ++checked;
   }
   EXPECT_GE(checked, 70);

@@ -1,0 +1,21 @@
+#include "identify/version_refiner.h"
+
+#include "common/text.h"
+#include "identify/kinds.h"
+
+namespace miwake {
+
+int ExecutableKindFromOriginalFilename(std::string_view original_filename) {
+  std::string extension = ExtensionOf(original_filename);
+  LowerAnsi(extension);
+  for (int code = 2; code <= 13; ++code)
+    if (extension == "." + std::string(KindExtension(code))) return code;
+  return kKindExecutable;
+}
+
+int VersionResourceRefiner::Refine(const std::string& name, int code) {
+  if (code != kKindExecutable) return code;
+  return ExecutableKindFromOriginalFilename(ReadOriginalFilename(name));
+}
+
+}  // namespace miwake
