@@ -121,10 +121,10 @@ void WriteFile(const std::string& path, const Bytes& data) {
 // ---- Small files, one maker per family ----
 
 constexpr std::array<std::string_view, 32> kWords{
-    "the",    "kind",  "of",     "a",     "file",  "is",    "told",   "by",
-    "its",    "bytes", "not",    "name",  "window", "folder", "report", "data",
-    "and",    "to",    "in",     "for",   "with",  "list",  "value",  "time",
-    "page",   "line",  "number", "open",  "close", "read",  "size",   "table"};
+    "the",  "kind",  "of",     "a",    "file",   "is",     "told",   "by",
+    "its",  "bytes", "not",    "name", "window", "folder", "report", "data",
+    "and",  "to",    "in",     "for",  "with",   "list",   "value",  "time",
+    "page", "line",  "number", "open", "close",  "read",   "size",   "table"};
 
 Bytes MakeText(SplitMix64& rng, std::size_t size) {
   const std::string_view eol = rng.Below(2) ? "\r\n" : "\n";
@@ -216,8 +216,8 @@ Bytes MakeGif(SplitMix64& rng, std::size_t size) {
 
 Bytes MakeJpeg(SplitMix64& rng, std::size_t size) {
   Bytes b = Random(rng, size);
-  Put(b, 0, std::string_view("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00",
-                             20));
+  Put(b, 0,
+      std::string_view("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 20));
   Put(b, 20, "\xFF\xDB");
   return b;
 }
@@ -256,9 +256,9 @@ Bytes MakeLzh(SplitMix64& rng, std::size_t size) {
 Bytes MakeMidi(SplitMix64& rng, std::size_t size) {
   Bytes b(size);
   Put(b, 0, std::string_view("MThd\x00\x00\x00\x06\x00\x01\x00\x02\x01\xE0MTrk", 18));
-  std::size_t at = 22;
-  Put32(b, 18, 0);
-  for (; at + 4 <= size; at += 4) {
+  const auto track = static_cast<std::uint32_t>(size - 22);
+  for (int i = 0; i < 4; ++i) b[18 + i] = static_cast<std::uint8_t>(track >> (24 - 8 * i));
+  for (std::size_t at = 22; at + 4 <= size; at += 4) {
     b[at] = static_cast<std::uint8_t>(rng.Below(0x80));
     b[at + 1] = static_cast<std::uint8_t>(0x90 | rng.Below(16));
     b[at + 2] = static_cast<std::uint8_t>(rng.Between(0x30, 0x54));

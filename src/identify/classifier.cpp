@@ -22,8 +22,15 @@ bool MatchesAt(const std::uint8_t* data, std::size_t n, const Signature& sig) {
 }
 
 std::size_t CountTextBytes(const std::uint8_t* data, std::size_t n) {
-  std::size_t text = 0;
-  for (std::size_t i = 0; i < n; ++i) text += IsTextByte(data[i]) ? 1 : 0;
+  // Counting 64 bytes at a time in an 8-bit sum lets the compiler use wide
+  // instructions; byte by byte it does not, and this is a third of the work.
+  std::size_t text = 0, i = 0;
+  for (; i + 64 <= n; i += 64) {
+    std::uint8_t part = 0;
+    for (std::size_t k = 0; k < 64; ++k) part += IsTextByte(data[i + k]) ? 1 : 0;
+    text += part;
+  }
+  for (; i < n; ++i) text += IsTextByte(data[i]) ? 1 : 0;
   return text;
 }
 
