@@ -24,6 +24,22 @@ wine_start() {
       </dev/null >/dev/null 2>&1
     touch "$WINEPREFIX/.miwake-desktop"
   fi
+  if [ ! -f "$WINEPREFIX/.miwake-fonts" ]; then
+    # Japanese faces that Windows has are mapped to the IPA fonts, the
+    # proportional one for the proportional faces; Marlett draws the caption
+    # buttons, and this Wine does not find its own copy.
+    local key='HKCU\Software\Wine\Fonts\Replacements' face
+    for face in 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do
+      wine reg add "$key" /v "$face" /d 'IPAPGothic' /f </dev/null >/dev/null 2>&1
+    done
+    for face in 'ＭＳ ゴシック' 'MS Gothic'; do
+      wine reg add "$key" /v "$face" /d 'IPAGothic' /f </dev/null >/dev/null 2>&1
+    done
+    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+      cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    fi
+    touch "$WINEPREFIX/.miwake-fonts"
+  fi
 }
 
 wine_stop() {
