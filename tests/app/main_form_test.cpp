@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
 #include <stdexcept>
 
 #include "app/main_form_layout.h"
@@ -16,19 +18,10 @@
 namespace miwake {
 namespace {
 
-using testing::ScratchFolder;
-using testing::ScriptedMessageBox;
-using testing::ShownBox;
-
-class FakeOpenDialog final : public OpenFileDialog {
- public:
+struct FakeOpenDialog final : OpenFileDialog {
   void SetInitialFolder(const std::string& folder) override { initial_folder = folder; }
-  std::optional<std::string> Run(HWND) override {
-    ++runs;
-    return answer;
-  }
-  std::optional<std::string> initial_folder;
-  std::optional<std::string> answer;
+  std::optional<std::string> Run(HWND) override { return ++runs, answer; }
+  std::optional<std::string> initial_folder, answer;
   int runs = 0;
 };
 
@@ -38,47 +31,26 @@ std::string Text(HWND window) {
   return buffer;
 }
 
-RECT ClientRectOf(HWND control) {
-  RECT r{};
-  ::GetWindowRect(control, &r);
-  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
-RECT OuterRect(HWND window) {
+// The window's rectangle in its parent's client coordinates (the screen's for the form).
+RECT RectOf(HWND window) {
   RECT r{};
   ::GetWindowRect(window, &r);
-  return r;
-}
-
-void Pump() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
+  if (HWND parent = ::GetParent(window)) {
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
   }
-}
-
-std::string Ini(const std::string& folder, const char* section, const char* key) {
-  char value[256] = {};
-  ::GetPrivateProfileStringA(section, key, "<none>", value, sizeof value,
-                             (folder + "FMIWAKER.ini").c_str());
-  return value;
+  return r;
 }
 
 class MainFormTest : public ::testing::Test {
  protected:
   void Make(const std::string& app_dir) {
-    MainFormPorts ports;
-    ports.boxes = &boxes;
-    ports.app_dir = app_dir;
-    ports.open_dialog = &dialog;
-    ports.open_document = [this](const std::string& file) { opened.push_back(file); };
-    ports.ends_program = false;
+    MainFormPorts ports{&boxes, app_dir, &dialog,
+                        [this](const std::string& file) { opened.push_back(file); }, false};
     form = Tmainform::Create(::GetModuleHandleA(nullptr), ports);
     if (form == nullptr) throw std::runtime_error("the main window was not created");
   }
   void Make() { Make(scratch.path()); }
+  void Show() { ::ShowWindow(form->hwnd(), SW_SHOWNORMAL); }
   HWND Item(int id) const { return form->Control(id); }
   std::string StatusText() const {
     char buffer[256] = {};
@@ -89,328 +61,253 @@ class MainFormTest : public ::testing::Test {
   void MouseOver(int id) { ::SendMessageA(Item(id), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3)); }
   void Command(int id) { ::SendMessageA(form->hwnd(), WM_COMMAND, id, 0); }
   void Click(int id) { ::SendMessageA(Item(id), BM_CLICK, 0, 0); }
-  void Destroy() { form.reset(); }
+  void ExpectAt(int left, int top) {
+    EXPECT_EQ(RectOf(form->hwnd()).left, left);
+    EXPECT_EQ(RectOf(form->hwnd()).top, top);
+  }
+  std::string Ini(const char* section, const char* key) {
+    char value[256] = {};
+    ::GetPrivateProfileStringA(section, key, "<none>", value, sizeof value,
+                               (scratch.path() + "FMIWAKER.ini").c_str());
+    return value;
+  }
 
-  ScratchFolder scratch;
-  ScriptedMessageBox boxes;
+  testing::ScratchFolder scratch;
+  testing::ScriptedMessageBox boxes;
   FakeOpenDialog dialog;
   std::vector<std::string> opened;
   std::unique_ptr<Tmainform> form;
 };
 
-TEST_F(MainFormTest, ControlsStandWhereTheDesignPutsThemWithTheirCaptions) {
+TEST_F(MainFormTest, ControlsStandWhereTheDesignPutsThemWithTheirCaptionsAndFonts) {
   Make();
-  for (const ControlDesign& c : kMainFormControls) {
-    if (c.kind == ControlKind::kStatusBar) continue;
-    const HWND control = Item(c.id);
-    ASSERT_NE(control, nullptr) << c.name;
-    const RECT r = ClientRectOf(control);
-    EXPECT_EQ(r.left, c.left) << c.name;
-    EXPECT_EQ(r.top, c.top) << c.name;
-    EXPECT_EQ(r.right - r.left, c.width) << c.name;
-    EXPECT_EQ(r.bottom - r.top, c.height) << c.name;
-    EXPECT_EQ(Text(control), c.caption) << c.name;
+  const struct {
+    int id, left, top, width, height;
+    const char* caption;
+  } design[] = {{kLabel1, 16, 16, 208, 18, "ファイル名を入力して下さい"},
+                {kEdit1, 16, 40, 385, 26, ""},
+                {kButton1, 416, 40, 65, 25, "参照"},
+                {kLabel2, 16, 80, 32, 18, "結果"},
+                {kEdit2, 16, 104, 465, 26, ""},
+                {kButton2, 16, 152, 70, 33, "判別"},
+                {kButton3, 96, 152, 70, 33, "変更"},
+                {kButton4, 176, 152, 70, 33, "削除"},
+                {kButton6, 256, 152, 70, 33, "起動"},
+                {kButton7, 336, 152, 70, 33, "変更＆起動"},
+                {kButton5, 416, 152, 70, 33, "終了"}};
+  for (const auto& c : design) {
+    SCOPED_TRACE(c.id);
+    const RECT r = RectOf(Item(c.id));
+    EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+              (std::array<LONG, 4>{c.left, c.top, c.width, c.height}));
+    EXPECT_EQ(Text(Item(c.id)), c.caption);
+    LOGFONTA font{};
+    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(Item(c.id), WM_GETFONT, 0, 0)), sizeof font,
+                 &font);
+    // Only 変更＆起動 has the window's own font.
+    EXPECT_EQ(font.lfFaceName, std::string(c.id == kButton7 ? "ＭＳ Ｐゴシック" : "System"));
+    EXPECT_EQ(font.lfHeight, c.id == kButton7 ? -12 : -13);
   }
   EXPECT_EQ(Text(form->hwnd()), "ミワケール");
-  const RECT outer = OuterRect(form->hwnd());
+  const RECT outer = RectOf(form->hwnd());
   EXPECT_EQ(outer.right - outer.left, 500);
   EXPECT_EQ(outer.bottom - outer.top, 270);
   EXPECT_TRUE(::GetWindowLongA(Item(kEdit2), GWL_STYLE) & ES_READONLY);
   EXPECT_FALSE(::GetWindowLongA(Item(kEdit1), GWL_STYLE) & ES_READONLY);
 }
 
-TEST_F(MainFormTest, StatusBarLiesOnTheBottomEdgeAcrossTheClientWidth) {
+TEST_F(MainFormTest, MenuHasItsItemsWithTheirMnemonicsAndCommands) {
   Make();
-  ::ShowWindow(form->hwnd(), SW_SHOWNORMAL);
-  RECT client{};
-  ::GetClientRect(form->hwnd(), &client);
-  const RECT bar = ClientRectOf(Item(kStatusBar1));
-  EXPECT_EQ(bar.left, 0);
-  EXPECT_EQ(bar.right, client.right);
-  EXPECT_EQ(bar.bottom, client.bottom);
-  EXPECT_EQ(StatusText(), "");
-}
-
-TEST_F(MainFormTest, FieldsAndButtonsUseTheirDesignFonts) {
-  Make();
-  auto face = [](HWND control) {
-    LOGFONTA font{};
-    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font,
-                 &font);
-    return std::pair{std::string(font.lfFaceName), font.lfHeight};
+  std::string texts;
+  std::vector<UINT> ids;  // 0: a separator
+  std::function<void(HMENU)> walk = [&](HMENU menu) {
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+      char text[64] = {};
+      ::GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+      texts += std::string(text) + "|";
+      if (const HMENU popup = ::GetSubMenu(menu, i))
+        walk(popup);
+      else
+        ids.push_back(::GetMenuItemID(menu, i));
+    }
   };
-  EXPECT_EQ(face(Item(kEdit1)), (std::pair{std::string("System"), -13L}));
-  EXPECT_EQ(face(Item(kButton6)), (std::pair{std::string("System"), -13L}));
-  EXPECT_EQ(face(Item(kButton7)), (std::pair{std::string("ＭＳ Ｐゴシック"), -12L}));
+  walk(::GetMenu(form->hwnd()));
+  EXPECT_EQ(
+      texts,
+      "ファイル(&F)|入力(&N)...|判別(&J)|変更(&C)|削除(&D)|起動(P)|変更＆起動(&G)||終了(&X)|"
+      "オプション(&O)|検索フォルダの設定(&S)...|ヘルプ(&H)|ヘルプ(&H)||バージョン情報(&A)...|");
+  EXPECT_EQ(ids, (std::vector<UINT>{IDM_KN1, IDM_K2, IDM_K3, IDM_DELETE1, IDM_P2, IDM_N3, 0,
+                                    IDM_EXIT1, IDM_K1, IDM_KH2, 0, IDM_KA1}));
 }
 
-TEST_F(MainFormTest, MenuHasItsItemsWithTheirMnemonics) {
-  Make();
-  const HMENU menu = ::GetMenu(form->hwnd());
-  auto item = [](HMENU m, UINT id, UINT flag) {
-    char text[64] = {};
-    ::GetMenuStringA(m, id, text, sizeof text, flag);
-    return std::string(text);
-  };
-  EXPECT_EQ(item(menu, 0, MF_BYPOSITION), "ファイル(&F)");
-  EXPECT_EQ(item(menu, 1, MF_BYPOSITION), "オプション(&O)");
-  EXPECT_EQ(item(menu, 2, MF_BYPOSITION), "ヘルプ(&H)");
-  const struct {
-    UINT id;
-    const char* text;
-  } items[] = {{IDM_KN1, "入力(&N)..."}, {IDM_K2, "判別(&J)"},
-               {IDM_K3, "変更(&C)"},     {IDM_DELETE1, "削除(&D)"},
-               {IDM_P2, "起動(P)"},      {IDM_N3, "変更＆起動(&G)"},
-               {IDM_EXIT1, "終了(&X)"},  {IDM_K1, "検索フォルダの設定(&S)..."},
-               {IDM_KH2, "ヘルプ(&H)"},  {IDM_KA1, "バージョン情報(&A)..."}};
-  for (const auto& i : items) EXPECT_EQ(item(menu, i.id, MF_BYCOMMAND), i.text);
-  EXPECT_EQ(::GetMenuItemCount(::GetSubMenu(menu, 0)), 8);
-  EXPECT_EQ(::GetMenuItemCount(::GetSubMenu(menu, 2)), 3);
-}
-
-TEST_F(MainFormTest, SizeLimitsKeepThePlatformsValuesButTheThreeSet) {
+TEST_F(MainFormTest, SizeIsHeldToTheLimitsAndWideningTo700StretchesTheFieldsAndMovesBrowseOnly) {
   Make();
   // The system fills the record before it asks; these stand for its values.
-  MINMAXINFO info{};
-  info.ptMaxSize = {1030, 780};
-  info.ptMaxPosition = {-3, -3};
-  info.ptMinTrackSize = {112, 27};
-  info.ptMaxTrackSize = {1036, 786};
+  MINMAXINFO info{{}, {1030, 780}, {-3, -3}, {112, 27}, {1036, 786}};
   ::SendMessageA(form->hwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-  EXPECT_EQ(info.ptMinTrackSize.x, 500);
-  EXPECT_EQ(info.ptMinTrackSize.y, 270);
-  EXPECT_EQ(info.ptMaxTrackSize.y, 270);
-  EXPECT_EQ(info.ptMaxTrackSize.x, 1036);
-  EXPECT_EQ(info.ptMaxSize.x, 1030);
-  EXPECT_EQ(info.ptMaxSize.y, 780);
-  EXPECT_EQ(info.ptMaxPosition.x, -3);
-}
-
-TEST_F(MainFormTest, SizeIsHeldToTheLimits) {
-  Make();
-  ::ShowWindow(form->hwnd(), SW_SHOWNORMAL);
-  ::SetWindowPos(form->hwnd(), nullptr, 0, 0, 300, 400, SWP_NOMOVE | SWP_NOZORDER);
-  const RECT outer = OuterRect(form->hwnd());
-  EXPECT_EQ(outer.right - outer.left, 500);
-  EXPECT_EQ(outer.bottom - outer.top, 270);
-}
-
-TEST_F(MainFormTest, WideningTo700StretchesTheFieldsAndMovesBrowseOnly) {
-  Make();
-  ::ShowWindow(form->hwnd(), SW_SHOWNORMAL);
+  EXPECT_EQ(
+      (std::array{info.ptMinTrackSize.x, info.ptMinTrackSize.y, info.ptMaxTrackSize.x,
+                  info.ptMaxTrackSize.y, info.ptMaxSize.x, info.ptMaxSize.y, info.ptMaxPosition.x}),
+      (std::array<LONG, 7>{500, 270, 1036, 270, 1030, 780, -3}));
+  Show();
   ::SetWindowPos(form->hwnd(), nullptr, 0, 0, 700, 270, SWP_NOMOVE | SWP_NOZORDER);
-  EXPECT_EQ(ClientRectOf(Item(kEdit1)).right - ClientRectOf(Item(kEdit1)).left, 585);
-  EXPECT_EQ(ClientRectOf(Item(kEdit2)).right - ClientRectOf(Item(kEdit2)).left, 665);
-  EXPECT_EQ(ClientRectOf(Item(kButton1)).left, 616);
-  EXPECT_EQ(ClientRectOf(Item(kButton1)).top, 40);
-  EXPECT_EQ(ClientRectOf(Item(kButton5)).left, 416);
-  EXPECT_EQ(ClientRectOf(Item(kEdit1)).left, 16);
+  const RECT edit1 = RectOf(Item(kEdit1)), edit2 = RectOf(Item(kEdit2));
+  EXPECT_EQ(edit1.left, 16);
+  EXPECT_EQ(edit1.right - edit1.left, 585);
+  EXPECT_EQ(edit2.right - edit2.left, 665);
+  EXPECT_EQ(RectOf(Item(kButton1)).left, 616);
+  EXPECT_EQ(RectOf(Item(kButton1)).top, 40);
+  EXPECT_EQ(RectOf(Item(kButton5)).left, 416);
+  // The status bar follows the client area's bottom edge and width.
   RECT client{};
   ::GetClientRect(form->hwnd(), &client);
-  EXPECT_EQ(ClientRectOf(Item(kStatusBar1)).right, client.right);
+  const RECT bar = RectOf(Item(kStatusBar1));
+  EXPECT_EQ((std::array{bar.left, bar.right, bar.bottom}),
+            (std::array{0L, client.right, client.bottom}));
 }
 
-TEST_F(MainFormTest, HintsFollowTheButtonsAndStayOverFields) {
+TEST_F(MainFormTest, HintsFollowTheButtonsAndStayOverFieldsAndLabels) {
   Make();
-  const struct {
-    int id;
-    const char* hint;
-  } buttons[] = {{kButton1, "マウスでファイル名を入力できます。"},
-                 {kButton2, "ファイルの内容を判別します。"},
-                 {kButton3, "拡張子を変更します。"},
-                 {kButton4, "ファイルを削除します。"},
-                 {kButton5, "ミワケールを終了します。"},
-                 {kButton6, "アプリケーションを起動します。"},
-                 {kButton7, "拡張子を変更して、アプリケーションを起動します。"}};
-  for (const auto& b : buttons) {
-    MouseOver(b.id);
-    EXPECT_EQ(StatusText(), b.hint);
-  }
-  MouseOver(kButton2);
-  MouseOver(kEdit1);
-  MouseOver(kLabel1);
-  MouseOver(kStatusBar1);
-  EXPECT_EQ(StatusText(), "ファイルの内容を判別します。");
-  ::SendMessageA(form->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  Show();
   EXPECT_EQ(StatusText(), "");
-}
-
-TEST_F(MainFormTest, LabelsTakeTheMouseThemselvesSoTheWindowsOwnMoveDoesNotFire) {
-  Make();
-  ::ShowWindow(form->hwnd(), SW_SHOWNORMAL);
+  const std::pair<int, const char*> buttons[] = {
+      {kButton1, "マウスでファイル名を入力できます。"},
+      {kButton2, "ファイルの内容を判別します。"},
+      {kButton3, "拡張子を変更します。"},
+      {kButton4, "ファイルを削除します。"},
+      {kButton5, "ミワケールを終了します。"},
+      {kButton6, "アプリケーションを起動します。"},
+      {kButton7, "拡張子を変更して、アプリケーションを起動します。"}};
+  for (const auto& [id, hint] : buttons) {
+    MouseOver(id);
+    EXPECT_EQ(StatusText(), hint);
+  }
+  for (const int id : {kButton2, kEdit1, kLabel1, kStatusBar1}) MouseOver(id);
+  EXPECT_EQ(StatusText(), "ファイルの内容を判別します。");
+  // A label that let the mouse through would have the window clear the hint.
   for (const int id : {kLabel1, kLabel2}) {
     RECT r{};
     ::GetWindowRect(Item(id), &r);
     EXPECT_EQ(::SendMessageA(Item(id), WM_NCHITTEST, 0, MAKELPARAM(r.left + 2, r.top + 2)),
               HTCLIENT);
   }
-}
-
-TEST_F(MainFormTest, AnUnchangedHintIsNotSentAgain) {
-  Make();
-  MouseOver(kButton3);
-  const int sends = form->hint_sends();
-  for (int i = 0; i < 5; ++i) MouseOver(kButton3);
-  ::SendMessageA(form->hwnd(), WM_MOUSEMOVE, 0, 0);
-  ::SendMessageA(form->hwnd(), WM_MOUSEMOVE, 0, 0);
-  EXPECT_EQ(form->hint_sends(), sends + 1);
+  ::SendMessageA(form->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(StatusText(), "");
 }
 
 TEST_F(MainFormTest, IdentifyWritesTheSentenceFromButtonAndMenu) {
-  const std::string memo = scratch.Write("memo.doc", "これはメモです。\r\n");
-  const std::string gif = scratch.Write("photo.txt", std::string("GIF89a\x01\x00\x01\x00", 10));
-  Make();
-  ::SetWindowTextA(Item(kEdit1), memo.c_str());
-  Click(kButton2);
-  EXPECT_EQ(Text(Item(kEdit2)), "これはテキスト(TXT)ファイルです。");
-  ::SetWindowTextA(Item(kEdit1), gif.c_str());
-  Command(IDM_K2);
-  EXPECT_NE(Text(Item(kEdit2)).find("(GIF)"), std::string::npos) << Text(Item(kEdit2));
-  EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_EQ(Text(Item(kEdit1)), gif) << "no command writes the file-name field";
-}
-
-TEST_F(MainFormTest, IdentifyTellsExecutablesApartByTheirVersionResource) {
-  Make();
   const std::string saver = scratch.path() + "saver.exe";
   ASSERT_TRUE(testing::WriteBytes(
       saver, testing::BuildPe({.versions = {testing::SimpleVersion(0x0411, 932, u"S.SCR")}})));
-  ::SetWindowTextA(Item(kEdit1), saver.c_str());
-  Click(kButton2);
-  EXPECT_EQ(Text(Item(kEdit2)), "これはスクリーンセーバー(SCR)ファイルです。");
-}
-
-TEST_F(MainFormTest, IdentifyWithAnEmptyNameLeavesItToTheCommandsCheck) {
   Make();
   Click(kButton2);
+  EXPECT_EQ(boxes.shown.size(), 1u) << "an empty name is left to the command's own check";
+  const struct {
+    std::string file;
+    bool by_menu;
+    const char* sentence;
+  } cases[] = {{scratch.Write("memo.doc", "これはメモです。\r\n"), false,
+                "これはテキスト(TXT)ファイルです。"},
+               {scratch.Write("photo.txt", std::string("GIF89a\x01\x00\x01\x00", 10)), true,
+                "これは画像(GIF)ファイルです。"},
+               // Executables are told apart by their version resource.
+               {saver, false, "これはスクリーンセーバー(SCR)ファイルです。"}};
+  for (const auto& c : cases) {
+    ::SetWindowTextA(Item(kEdit1), c.file.c_str());
+    c.by_menu ? Command(IDM_K2) : Click(kButton2);
+    EXPECT_EQ(Text(Item(kEdit2)), c.sentence) << c.file;
+    EXPECT_EQ(Text(Item(kEdit1)), c.file) << "no command writes the file-name field";
+  }
   EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
-TEST_F(MainFormTest, BrowseStartsInTheSavedFolderAndTakesTheChosenName) {
-  const std::string start = scratch.MakeFolder("start");
+TEST_F(MainFormTest, BrowseStartsInTheSavedFolderIfItExistsAndHelpOpensTheFileBesideTheProgram) {
+  scratch.Write("FMIWAKER.ini", "[Dir]\r\nDir=" + scratch.path() + "start\\\r\n");
   Make();
-  ::WritePrivateProfileStringA("Dir", "Dir", (start + "\\").c_str(),
-                               (scratch.path() + "FMIWAKER.ini").c_str());
+  ::SetWindowTextA(Item(kEdit1), "typed");
+  ::SetWindowTextA(Item(kEdit2), "old result");
+  Command(IDM_KN1);  // cancelled, while the folder does not exist yet
+  EXPECT_EQ(dialog.runs, 1);
+  EXPECT_EQ(dialog.initial_folder, std::nullopt);
+  EXPECT_EQ(Text(Item(kEdit1)), "typed");
+  EXPECT_EQ(Text(Item(kEdit2)), "");
+  const std::string start = scratch.MakeFolder("start");
   ::SetWindowTextA(Item(kEdit2), "old result");
   dialog.answer = "C:\\chosen.txt";
   Click(kButton1);
   EXPECT_EQ(dialog.initial_folder, start);
   EXPECT_EQ(Text(Item(kEdit1)), "C:\\chosen.txt");
   EXPECT_EQ(Text(Item(kEdit2)), "");
-}
-
-TEST_F(MainFormTest, CancelledBrowseEmptiesTheResultAndKeepsTheName) {
-  Make();
-  ::WritePrivateProfileStringA("Dir", "Dir", (scratch.path() + "gone\\").c_str(),
-                               (scratch.path() + "FMIWAKER.ini").c_str());
-  ::SetWindowTextA(Item(kEdit1), "typed");
-  ::SetWindowTextA(Item(kEdit2), "old result");
-  Command(IDM_KN1);
-  EXPECT_EQ(dialog.runs, 1);
-  EXPECT_EQ(dialog.initial_folder, std::nullopt) << "a folder that does not exist is not used";
-  EXPECT_EQ(Text(Item(kEdit1)), "typed");
-  EXPECT_EQ(Text(Item(kEdit2)), "");
-}
-
-TEST_F(MainFormTest, HelpOpensTheHelpFileBesideTheProgramAndSaysNothing) {
-  Make();
   Command(IDM_KH2);
   EXPECT_EQ(opened, std::vector<std::string>{scratch.path() + "Fmiwaker.hlp"});
   EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_EQ(StatusText(), "");
-  EXPECT_EQ(Text(Item(kEdit2)), "");
 }
 
-TEST_F(MainFormTest, TabVisitsTheControlsInTheirOrderAndWraps) {
+TEST_F(MainFormTest, TabVisitsTheControlsInTheirOrderAndWrapsAndShiftTabGoesBack) {
   Make();
-  ::ShowWindow(form->hwnd(), SW_SHOWNORMAL);
+  Show();
   ::SetForegroundWindow(form->hwnd());
   ::SetFocus(Item(kEdit1));
-  const int expected[] = {kEdit2,   kButton1, kButton2, kButton3, kButton4,
-                          kButton5, kButton6, kButton7, kEdit1};
-  for (const int id : expected) {
-    const MSG tab{::GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
-    EXPECT_TRUE(form->PreTranslateMessage(tab));
-    EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), id);
+  auto tab = [&](int expected) {
+    EXPECT_TRUE(form->PreTranslateMessage({::GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}}));
+    EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), expected);
+  };
+  for (const int id :
+       {kEdit2, kButton1, kButton2, kButton3, kButton4, kButton5, kButton6, kButton7, kEdit1}) {
+    tab(id);
   }
-}
-
-TEST_F(MainFormTest, ShiftTabGoesBackwards) {
-  Make();
-  ::ShowWindow(form->hwnd(), SW_SHOWNORMAL);
-  ::SetForegroundWindow(form->hwnd());
-  ::SetFocus(Item(kEdit1));
   BYTE keys[256] = {};
   ::GetKeyboardState(keys);
   keys[VK_SHIFT] = 0x80;
   ::SetKeyboardState(keys);
-  for (const int id : {kButton7, kButton6, kButton5}) {
-    const MSG tab{::GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
-    form->PreTranslateMessage(tab);
-    EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), id);
-  }
+  for (const int id : {kButton7, kButton6, kButton5}) tab(id);
   keys[VK_SHIFT] = 0;
   ::SetKeyboardState(keys);
 }
 
-TEST_F(MainFormTest, FirstStartPlacesAtTenAndTheEndSavesThePosition) {
+TEST_F(MainFormTest, SettingsFileTakesOverTheOldFileAndCarriesThePositionToTheNextStart) {
+  const std::string old = scratch.Write("FMIWAKER.CNF", "C:\\旧フォルダ\\\r\nrest\x1a");
   Make();
-  EXPECT_EQ(OuterRect(form->hwnd()).left, 10);
-  EXPECT_EQ(OuterRect(form->hwnd()).top, 10);
-  EXPECT_EQ(Ini(scratch.path(), "Version", "ver"), "3.12");
-  EXPECT_EQ(Ini(scratch.path(), "Dir", "Dir"), scratch.path());
+  ExpectAt(10, 10);
+  EXPECT_EQ(Ini("Version", "ver"), "3.12");
+  EXPECT_EQ(Ini("Dir", "Dir"), "C:\\旧フォルダ\\");
+  EXPECT_EQ(::GetFileAttributesA(old.c_str()), INVALID_FILE_ATTRIBUTES);
   ::SetWindowPos(form->hwnd(), nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  Destroy();
-  EXPECT_EQ(Ini(scratch.path(), "Location", "top"), "150");
-  EXPECT_EQ(Ini(scratch.path(), "Location", "left"), "200");
+  Click(kButton5);
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+  EXPECT_EQ(form->hwnd(), nullptr);
+  EXPECT_EQ(Ini("Location", "top"), "150");
+  EXPECT_EQ(Ini("Location", "left"), "200");
   Make();
-  EXPECT_EQ(OuterRect(form->hwnd()).left, 200);
-  EXPECT_EQ(OuterRect(form->hwnd()).top, 150);
-}
-
-TEST_F(MainFormTest, HexadecimalPositionIsReadAndAnUnusableOneGivesTheDesignPosition) {
+  ExpectAt(200, 150);
+  form.reset();
   scratch.Write("FMIWAKER.ini", "[Location]\r\ntop=0x40\r\nleft=$30\r\n");
   Make();
-  EXPECT_EQ(OuterRect(form->hwnd()).top, 64);
-  EXPECT_EQ(OuterRect(form->hwnd()).left, 48);
-  Destroy();
+  ExpectAt(48, 64);
+  form.reset();
   scratch.Write("FMIWAKER.ini", "[Location]\r\ntop=20px\r\n");
   Make();
-  EXPECT_EQ(OuterRect(form->hwnd()).top, 109);
-  EXPECT_EQ(OuterRect(form->hwnd()).left, 138);
-}
-
-TEST_F(MainFormTest, ClosedWhileMinimisedSavesTheRestorePlace) {
-  Make();
+  ExpectAt(138, 109);
   ::SetWindowPos(form->hwnd(), nullptr, 220, 130, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  ::ShowWindow(form->hwnd(), SW_SHOWNORMAL);
+  Show();
   ::ShowWindow(form->hwnd(), SW_MINIMIZE);
   ASSERT_TRUE(::IsIconic(form->hwnd()));
-  Destroy();
-  EXPECT_EQ(Ini(scratch.path(), "Location", "top"), "130");
-  EXPECT_EQ(Ini(scratch.path(), "Location", "left"), "220");
-}
-
-TEST_F(MainFormTest, ExitClosesTheWindowAndSavesThePosition) {
-  Make();
-  ::SetWindowPos(form->hwnd(), nullptr, 33, 44, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  Click(kButton5);
-  Pump();
-  EXPECT_EQ(form->hwnd(), nullptr);
-  EXPECT_EQ(Ini(scratch.path(), "Location", "top"), "44");
+  form.reset();
+  EXPECT_EQ(Ini("Location", "top"), "130");
+  EXPECT_EQ(Ini("Location", "left"), "220");
 }
 
 TEST_F(MainFormTest, UnwritableSettingsShowTheErrorBoxAndTheProgramGoesOn) {
   const std::string missing = scratch.path() + "gone\\";
   Make(missing);
-  const ShownBox expected{missing + "FMIWAKER.ini に書き込めません.", "ミワケール", 0x10};
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0], expected);
-  EXPECT_EQ(OuterRect(form->hwnd()).left, 138);
-  EXPECT_EQ(OuterRect(form->hwnd()).top, 109);
+  EXPECT_EQ(boxes.shown[0],
+            (testing::ShownBox{missing + "FMIWAKER.ini に書き込めません.", "ミワケール", 0x10}));
+  ExpectAt(138, 109);
   MouseOver(kButton4);
   EXPECT_EQ(StatusText(), "ファイルを削除します。") << "the window still works";
-  Destroy();
+  form.reset();
   ASSERT_EQ(boxes.shown.size(), 2u);
   EXPECT_EQ(boxes.shown[1].text, missing + "Fmiwaker.ini に書き込めません.");
 }
