@@ -56,24 +56,23 @@ struct Setup {
 };
 
 // One classifier with the benchmark's ports, as the tool would set it up.
-class Classifier {
+class FreshClassifier {
  public:
-  Classifier() : files_(MakePlatformFileSystem()), ports_{*files_, cursor_, refiner_} {}
   // Never answered from the cache, so every call reads the file.
   int operator()(const std::string& name) {
-    ForgetLastFile();
-    return IdentifyFile(name, ports_);
+    classifier_.ForgetLastFile();
+    return classifier_.IdentifyFile(name);
   }
 
  private:
-  std::unique_ptr<FileSystem> files_;
+  std::unique_ptr<FileSystem> files_ = MakePlatformFileSystem();
   NoBusyCursor cursor_;
   KeepExecutableCode refiner_;
-  ClassifierPorts ports_;
+  Classifier classifier_{*files_, cursor_, refiner_};
 };
 
 void IdentifySmallFiles(benchmark::State& state, const Setup& setup) {
-  Classifier identify;
+  FreshClassifier identify;
   for (auto _ : state) {
     for (const CorpusFile& file : setup.small) benchmark::DoNotOptimize(identify(file.path));
   }
@@ -112,7 +111,7 @@ void BareReadSmallFiles(benchmark::State& state, const Setup& setup) {
 }
 
 void IdentifyLargeCompound(benchmark::State& state, const Setup& setup) {
-  Classifier identify;
+  FreshClassifier identify;
   for (auto _ : state) {
     const int kind = identify(setup.large);
     if (kind != kPowerPointKind) {
@@ -262,7 +261,7 @@ void PrintSummary(const CollectingReporter& r, const Setup& setup) {
 // Any file the classifier cannot read makes the timings meaningless; a kind
 // other than the one made is only reported.
 bool CheckCorpus(const Setup& setup) {
-  Classifier identify;
+  FreshClassifier identify;
   std::map<std::string, int> surprises;
   for (const CorpusFile& file : setup.small) {
     const int kind = identify(file.path);

@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libmagic-dev
-  clang-14 libclang-rt-14-dev mingw-w64 wine wine64 xvfb xdotool imagemagick fonts-ipafont locales
+  clang-14 libclang-rt-14-dev mingw-w64 wine wine64 fonts-wine xvfb xdotool imagemagick
+  fonts-ipafont locales
 )
 missing=()
 for p in "${packages[@]}"; do

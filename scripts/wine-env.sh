@@ -1,10 +1,13 @@
-# Sourced by the scripts that run Windows programs: makes the project's Wine
-# prefix if needed and keeps one wineserver running, so each program starts
-# in a fraction of a second and no Wine service holds ctest's output open.
+# Wine's environment, sourced by every script that runs Windows programs:
+# the project's own prefix, the Japanese locale (so that the ANSI functions
+# speak code page 932), and functions that make the prefix, keep one
+# wineserver running (each program then starts in a fraction of a second and
+# no Wine service holds ctest's output open) and start a private X server.
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$repo/build/wine}"
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko installers: nothing here needs them, and they would ask.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
 wine_start() {
@@ -26,8 +29,7 @@ wine_start() {
   fi
   if [ ! -f "$WINEPREFIX/.miwake-fonts" ]; then
     # Japanese faces that Windows has are mapped to the IPA fonts, the
-    # proportional one for the proportional faces; Marlett draws the caption
-    # buttons, and this Wine does not find its own copy.
+    # proportional one for the proportional faces.
     local key='HKCU\Software\Wine\Fonts\Replacements' face
     for face in 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do
       wine reg add "$key" /v "$face" /d 'IPAPGothic' /f </dev/null >/dev/null 2>&1
@@ -35,10 +37,13 @@ wine_start() {
     for face in 'ＭＳ ゴシック' 'MS Gothic'; do
       wine reg add "$key" /v "$face" /d 'IPAGothic' /f </dev/null >/dev/null 2>&1
     done
-    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
-      cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-    fi
     touch "$WINEPREFIX/.miwake-fonts"
+  fi
+  # Marlett draws the caption buttons; without it they show 0, 1 and r.
+  local marlett=/usr/share/wine/fonts/marlett.ttf
+  if [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+    [ -f "$marlett" ] || { echo "wine: $marlett is missing (Debian's fonts-wine)" >&2; return 1; }
+    cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
   fi
 }
 

@@ -28,8 +28,8 @@ std::optional<std::string> IdentifySentence(int code) {
 }
 
 void IdentifyCommand(const std::string& name, const CommandPorts& ports) {
-  if (CheckInputFile(name, ports.classifier.files, ports.boxes)) return;
-  const int code = IdentifyFile(name, ports.classifier);
+  if (CheckInputFile(name, ports.files, ports.boxes)) return;
+  const int code = ports.classifier.IdentifyFile(name);
   ports.result.SetText(IdentifySentence(code).value_or(std::string()));
 }
 

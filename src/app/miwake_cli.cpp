@@ -103,7 +103,7 @@ int RunMiwake(std::span<const std::string> args, const CliEnvironment& env) {
 
   NoBusyCursor cursor;
   VersionResourceRefiner refiner;
-  const ClassifierPorts classifier{env.files, cursor, refiner};
+  Classifier classifier(env.files, cursor, refiner);
   int status = kExitAllIdentified;
   for (const std::string& name : files) {
     StderrMessageBox warnings(env, name);
@@ -111,7 +111,7 @@ int RunMiwake(std::span<const std::string> args, const CliEnvironment& env) {
       status = kExitSomeNotIdentified;
       continue;
     }
-    const int code = IdentifyFile(name, classifier);
+    const int code = classifier.IdentifyFile(name);
     if (code == kKindUnreadable) status = kExitSomeNotIdentified;
     if (json)
       PrintJson(env, name, code);

@@ -1,8 +1,9 @@
-// FMIWAKER.EXE: the main window and its message loop.
+// FMIWAKER.EXE: the adapters, the main window and the message loop.
 #include <objbase.h>
 #include <windows.h>
 
 #include "app/main_form.h"
+#include "app/win32_platform.h"
 
 namespace {
 
@@ -23,8 +24,10 @@ class ComScope {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   const ComScope com;
-  auto form = miwake::Tmainform::Create(instance, {});
+  miwake::Win32Platform platform;
+  auto form = miwake::Tmainform::Create(instance, platform.Ports());
   if (!form) return 1;
+  platform.SetMainWindow(form->hwnd());
   ::ShowWindow(form->hwnd(), miwake::MainWindowShowCommand(show));
   MSG msg{};
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {

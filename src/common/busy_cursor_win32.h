@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "identify/classifier.h"
+#include "common/busy_cursor.h"
 
 namespace miwake {
 

@@ -1,4 +1,4 @@
-// File access as the engine and the commands need it.
+// File access as the engine, the commands and the settings need it.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +9,7 @@
 
 namespace miwake {
 
-// A file opened for classification. Every operation reports failure instead
-// of throwing; the classifier turns any failure into the code -1.
+// An open file. Every operation reports failure instead of throwing.
 class OpenFile {
  public:
   virtual ~OpenFile() = default;
@@ -27,10 +26,19 @@ class OpenFile {
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-  // Opens an existing file for classification, or returns null.
-  virtual std::unique_ptr<OpenFile> OpenForClassify(const std::string& name) = 0;
   // Whether the name names an existing file (not a folder).
   virtual bool FileExists(const std::string& name) = 0;
+  virtual bool FolderExists(const std::string& name) = 0;
+  // Opens an existing file for classification, or returns null.
+  virtual std::unique_ptr<OpenFile> OpenForClassify(const std::string& name) = 0;
+  // Opens an existing file for reading only, others may read it meanwhile.
+  virtual std::unique_ptr<OpenFile> OpenForReading(const std::string& name) = 0;
+  // Never replaces an existing file: false when `to` exists.
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  virtual bool Delete(const std::string& name) = 0;
+  // The system error code of the latest failed operation, as Windows numbers
+  // them (2 file not found, 5 access denied, ...).
+  virtual int LastError() const = 0;
 };
 
 // The file system of the platform the program was built for.

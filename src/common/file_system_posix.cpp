@@ -2,6 +2,7 @@
 // POSIX has no sharing modes, so asking for write access would only refuse
 // files the user may read but not write.
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,18 +57,69 @@ class PosixOpenFile final : public OpenFile {
   int fd_;
 };
 
+// The Windows code of an errno value, for the texts the user reads.
+int WindowsErrorCode(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return 2;
+    case EMFILE:
+    case ENFILE:
+      return 4;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return 5;
+    case EEXIST:
+      return 183;  // ERROR_ALREADY_EXISTS
+    case ENOSPC:
+      return 112;  // ERROR_DISK_FULL
+    default:
+      return 1000 + error;
+  }
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
+  bool FileExists(const std::string& name) override {
+    struct stat st {};
+    return Check(!name.empty() && ::stat(name.c_str(), &st) == 0) && !S_ISDIR(st.st_mode);
+  }
+
+  bool FolderExists(const std::string& name) override {
+    struct stat st {};
+    return Check(!name.empty() && ::stat(name.c_str(), &st) == 0) && S_ISDIR(st.st_mode);
+  }
+
   std::unique_ptr<OpenFile> OpenForClassify(const std::string& name) override {
+    return OpenForReading(name);
+  }
+
+  std::unique_ptr<OpenFile> OpenForReading(const std::string& name) override {
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+    if (!Check(fd >= 0)) return nullptr;
     return std::make_unique<PosixOpenFile>(fd);
   }
 
-  bool FileExists(const std::string& name) override {
-    struct stat st {};
-    return !name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  bool Rename(const std::string& from, const std::string& to) override {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+      return true;
+    if (errno != EINVAL && errno != ENOSYS) return Check(false);
+    // File systems without the no-replace rename: a hard link fails on an
+    // existing name just as well.
+    return Check(::link(from.c_str(), to.c_str()) == 0 && ::unlink(from.c_str()) == 0);
   }
+
+  bool Delete(const std::string& name) override { return Check(::unlink(name.c_str()) == 0); }
+
+  int LastError() const override { return WindowsErrorCode(last_errno_); }
+
+ private:
+  bool Check(bool ok) {
+    if (!ok) last_errno_ = errno;
+    return ok;
+  }
+  int last_errno_ = 0;
 };
 
 }  // namespace

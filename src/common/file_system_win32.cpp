@@ -54,29 +54,52 @@ class Win32OpenFile final : public OpenFile {
   FileHandle handle_;
 };
 
-HANDLE OpenExisting(const std::string& name, DWORD access) {
-  return ::CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+HANDLE OpenExisting(const std::string& name, DWORD access, DWORD share) {
+  return ::CreateFileA(name.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 class Win32FileSystem final : public FileSystem {
  public:
-  std::unique_ptr<OpenFile> OpenForClassify(const std::string& name) override {
-    FileHandle handle(OpenExisting(name, GENERIC_READ | GENERIC_WRITE));
-    // A file that may merely not be written (read-only attribute, no write
-    // permission) is still read; a file in use stays refused.
-    if (!handle && ::GetLastError() == ERROR_ACCESS_DENIED)
-      handle = FileHandle(OpenExisting(name, GENERIC_READ));
-    if (!handle) return nullptr;
-    return std::make_unique<Win32OpenFile>(std::move(handle));
-  }
-
   bool FileExists(const std::string& name) override {
     // FindFirstFileA would take these as wildcards, yet no file name holds them.
     if (name.find_first_of("*?") != std::string::npos) return false;
     WIN32_FIND_DATAA data{};
     FindHandle find(::FindFirstFileA(name.c_str(), &data));
     return find && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+
+  bool FolderExists(const std::string& name) override {
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
+
+  std::unique_ptr<OpenFile> OpenForClassify(const std::string& name) override {
+    FileHandle handle(
+        OpenExisting(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    // A file that may merely not be written (read-only attribute, no write
+    // permission) is still read; a file in use stays refused.
+    if (!handle && ::GetLastError() == ERROR_ACCESS_DENIED)
+      handle = FileHandle(OpenExisting(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    return Wrap(std::move(handle));
+  }
+
+  std::unique_ptr<OpenFile> OpenForReading(const std::string& name) override {
+    return Wrap(FileHandle(OpenExisting(name, GENERIC_READ, FILE_SHARE_READ)));
+  }
+
+  bool Rename(const std::string& from, const std::string& to) override {
+    return ::MoveFileA(from.c_str(), to.c_str()) != 0;
+  }
+
+  bool Delete(const std::string& name) override { return ::DeleteFileA(name.c_str()) != 0; }
+
+  int LastError() const override { return static_cast<int>(::GetLastError()); }
+
+ private:
+  static std::unique_ptr<OpenFile> Wrap(FileHandle handle) {
+    if (!handle) return nullptr;
+    return std::make_unique<Win32OpenFile>(std::move(handle));
   }
 };
 

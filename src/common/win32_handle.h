@@ -48,7 +48,14 @@ struct FindHandleTraits {
   static bool Release(Handle h) { return ::FindClose(h) != 0; }
 };
 
+struct RegistryKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() { return nullptr; }
+  static bool Release(Handle h) { return ::RegCloseKey(h) == ERROR_SUCCESS; }
+};
+
 using FileHandle = UniqueHandle<FileHandleTraits>;
+using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 
 }  // namespace miwake

@@ -1,29 +1,24 @@
 #include "identify/classifier.h"
 
 #include <array>
-#include <bitset>
 #include <cstring>
 
 #include "identify/kinds.h"
-#include "identify/name_search.h"
-#include "identify/signatures.h"
 
 namespace miwake {
 namespace {
 
-constexpr std::size_t kFirstBlockSize = 2500;
-
-using MatchFlags = std::bitset<kSignatureCount>;
-
-bool MatchesAt(const std::uint8_t* data, std::size_t n, const Signature& sig) {
+bool MatchesAt(std::span<const std::uint8_t> block, const Signature& sig) {
   // Bytes past those read are no file data and must not match.
-  return sig.offset() + sig.bytes.size() <= n &&
-         std::memcmp(data + sig.offset(), sig.bytes.data(), sig.bytes.size()) == 0;
+  return sig.offset() + sig.bytes.size() <= block.size() &&
+         std::memcmp(block.data() + sig.offset(), sig.bytes.data(), sig.bytes.size()) == 0;
 }
 
-std::size_t CountTextBytes(const std::uint8_t* data, std::size_t n) {
+std::size_t CountTextBytes(std::span<const std::uint8_t> block) {
   // Counting 64 bytes at a time in an 8-bit sum lets the compiler use wide
   // instructions; byte by byte it does not, and this is a third of the work.
+  const std::uint8_t* data = block.data();
+  const std::size_t n = block.size();
   std::size_t text = 0, i = 0;
   for (; i + 64 <= n; i += 64) {
     std::uint8_t part = 0;
@@ -48,72 +43,71 @@ constexpr auto kDecisionOrder = [] {
   return order;
 }();
 
-int Decide(const MatchFlags& matched, std::size_t text, std::size_t n) {
-  if (n == 0) return kEmptyFileKind;
-  // Integer forms of "fraction above 0.95" and "below 0.999".
-  if (20 * text > 19 * n) return (1000 * text < 999 * n && matched[kBitmapEntry]) ? 103 : kKindText;
+}  // namespace
+
+bool FirstBlock::NeedsNameSearch() const {
+  return matched[kCompoundEntry] && !matched[kWord6Entry] && !matched[kExcel5Entry] && size > 0 &&
+         !IsText();
+}
+
+FirstBlock AnalyzeFirstBlock(std::span<const std::uint8_t> bytes) {
+  FirstBlock block;
+  bytes = bytes.first(std::min(bytes.size(), kFirstBlockSize));
+  block.size = bytes.size();
+  block.text = CountTextBytes(bytes);
+  for (int i = 0; i <= kCompoundEntry; ++i) block.matched[i] = MatchesAt(bytes, kSignatures[i]);
+  if (block.matched[kRiffEntry])
+    for (int i = kFirstRiffForm; i <= kLastRiffForm; ++i)
+      block.matched[i] = MatchesAt(bytes, kSignatures[i]);
+  return block;
+}
+
+int DecideKind(const FirstBlock& block, const AppNameFlags& names) {
+  if (block.size == 0) return kEmptyFileKind;
+  if (block.IsText()) {
+    // Integer form of "fraction below 0.999".
+    const bool not_quite_all_text = 1000 * block.text < 999 * block.size;
+    return not_quite_all_text && block.matched[kBitmapEntry] ? kKindBitmap : kKindText;
+  }
+  auto matched = block.matched;
+  for (std::size_t i = 0; i < names.size(); ++i) matched[kFirstAppName + i] = names[i];
   int code = kKindOther;
   for (int entry : kDecisionOrder)
     if (matched[entry]) code = kSignatures[entry].code;
   return code;
 }
 
-// Reads the first block and decides; empty on a failed file operation.
-std::optional<int> Classify(const std::string& name, FileSystem& files) {
-  std::array<std::uint8_t, kFirstBlockSize> block;
-  std::size_t n = 0;
+std::optional<int> Classifier::Classify(const std::string& name) {
+  std::array<std::uint8_t, kFirstBlockSize> bytes;
+  FirstBlock block;
   {
-    auto file = files.OpenForClassify(name);
+    auto file = files_.OpenForClassify(name);
     if (!file) return std::nullopt;
-    const auto got = file->Read(block);
+    const auto got = file->Read(bytes);
     if (!got || !file->Close()) return std::nullopt;
-    n = *got;
+    block = AnalyzeFirstBlock(std::span(bytes).first(*got));
   }
-  const std::size_t text = CountTextBytes(block.data(), n);
-
-  MatchFlags matched;
-  for (int i = 0; i <= kCompoundEntry; ++i) matched[i] = MatchesAt(block.data(), n, kSignatures[i]);
-  if (matched[kRiffEntry])
-    for (int i = kFirstRiffForm; i <= kLastRiffForm; ++i)
-      matched[i] = MatchesAt(block.data(), n, kSignatures[i]);
-
-  const bool binary = n > 0 && 20 * text <= 19 * n;
-  if (matched[kCompoundEntry] && !matched[kWord6Entry] && !matched[kExcel5Entry] && binary) {
-    auto file = files.OpenForClassify(name);
+  AppNameFlags names;
+  if (block.NeedsNameSearch()) {
+    auto file = files_.OpenForClassify(name);
     if (!file) return std::nullopt;
-    const auto names = SearchApplicationNames(*file);
-    if (!names || !file->Close()) return std::nullopt;
-    for (std::size_t i = 0; i < names->size(); ++i) matched[kFirstAppName + i] = (*names)[i];
+    const auto found = SearchApplicationNames(*file);
+    if (!found || !file->Close()) return std::nullopt;
+    names = *found;
   }
-  return Decide(matched, text, n);
+  return DecideKind(block, names);
 }
 
-}  // namespace
+int Classifier::IdentifyFile(const std::string& name) {
+  if (name == cache_.LastFileName && cache_.LastKind >= 0) return cache_.LastKind;
 
-AnswerCache& TheAnswerCache() {
-  static AnswerCache cache;
-  return cache;
-}
-
-void ForgetLastFile() {
-  TheAnswerCache().LastFileName.clear();
-}
-
-int IdentifyFile(const std::string& name, const ClassifierPorts& ports) {
-  AnswerCache& cache = TheAnswerCache();
-  if (name == cache.LastFileName && cache.LastKind >= 0) return cache.LastKind;
-
-  struct CursorScope {
-    BusyCursor& cursor;
-    explicit CursorScope(BusyCursor& c) : cursor(c) { cursor.Begin(); }
-    ~CursorScope() { cursor.End(); }
-  } busy(ports.cursor);
-  cache.LastFileName = name;
+  const BusyScope busy(cursor_);
+  cache_.LastFileName = name;
   // Until an answer is stored, the name must not count as classified.
-  cache.LastKind = kKindUnreadable;
-  int code = Classify(name, ports.files).value_or(kKindUnreadable);
-  if (code == kKindExecutable) code = ports.refiner.Refine(name, code);
-  cache.LastKind = code;
+  cache_.LastKind = kKindUnreadable;
+  int code = Classify(name).value_or(kKindUnreadable);
+  if (code == kKindExecutable) code = refiner_.Refine(name, code);
+  cache_.LastKind = code;
   return code;
 }
 

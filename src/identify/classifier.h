@@ -2,41 +2,54 @@
 // the file's bytes alone.
 #pragma once
 
+#include <bitset>
+#include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 
+#include "common/busy_cursor.h"
 #include "common/file_system.h"
+#include "identify/name_search.h"
+#include "identify/signatures.h"
 
 namespace miwake {
 
-// The process-wide answer cache: the last name classified and its code.
-struct AnswerCache {
-  std::string LastFileName;
-  int LastKind = 0;
+// Bytes 10, 13 and 32 to 255 are text; tab, form feed and the rest below 32 are not.
+constexpr bool IsTextByte(unsigned char b) {
+  return b == 10 || b == 13 || b >= 32;
+}
+
+inline constexpr std::size_t kFirstBlockSize = 2500;
+
+// The code that an empty file gets: no byte of it is a non-text byte.
+inline constexpr int kEmptyFileKind = kKindText;
+
+// What the first block of a file says on its own.
+struct FirstBlock {
+  std::size_t size = 0;  // bytes read
+  std::size_t text = 0;  // text bytes among them
+  std::bitset<kSignatureCount> matched;
+
+  // More than 95 % text bytes.
+  bool IsText() const { return size > 0 && 20 * text > 19 * size; }
+  // A binary compound document that names no Word 6 or Excel 5: the rest of
+  // the file is searched for the application that wrote it.
+  bool NeedsNameSearch() const;
 };
-AnswerCache& TheAnswerCache();
 
-// Empties the cache key, so that the next question reads the file.
-void ForgetLastFile();
+// Counts the text bytes and matches the signatures and RIFF forms in the
+// first bytes of a file (at most kFirstBlockSize of them are looked at).
+FirstBlock AnalyzeFirstBlock(std::span<const std::uint8_t> bytes);
 
-// The application-wide busy cursor, on while a classification runs.
-class BusyCursor {
- public:
-  virtual ~BusyCursor() = default;
-  virtual void Begin() = 0;
-  virtual void End() = 0;
-};
+// The kind, given the first block and the application names found past it.
+int DecideKind(const FirstBlock& block, const AppNameFlags& names = {});
 
-// The last step for executables: may turn 105 into a sub-kind from 2 to 13.
+// The last step for executables: may turn 105 into an executable sub-kind.
 class ExecutableRefiner {
  public:
   virtual ~ExecutableRefiner() = default;
   virtual int Refine(const std::string& name, int code) = 0;
-};
-
-class NoBusyCursor final : public BusyCursor {
- public:
-  void Begin() override {}
-  void End() override {}
 };
 
 class KeepExecutableCode final : public ExecutableRefiner {
@@ -44,22 +57,34 @@ class KeepExecutableCode final : public ExecutableRefiner {
   int Refine(const std::string&, int code) override { return code; }
 };
 
-struct ClassifierPorts {
-  FileSystem& files;
-  BusyCursor& cursor;
-  ExecutableRefiner& refiner;
+// The last name classified and its code.
+struct AnswerCache {
+  std::string LastFileName;
+  int LastKind = 0;
 };
 
-// Bytes 10, 13 and 32 to 255 are text; tab, form feed and the rest below 32 are not.
-constexpr bool IsTextByte(unsigned char b) {
-  return b == 10 || b == 13 || b >= 32;
-}
+class Classifier {
+ public:
+  Classifier(FileSystem& files, BusyCursor& cursor, ExecutableRefiner& refiner)
+      : files_(files), cursor_(cursor), refiner_(refiner) {}
 
-// The code that an empty file gets: no byte of it is a non-text byte.
-inline constexpr int kEmptyFileKind = 1;
+  // Classifies the named file; -1 when it cannot be opened or read. A repeated
+  // name is answered from the cache without touching the file.
+  int IdentifyFile(const std::string& name);
 
-// Classifies the named file; -1 when it cannot be opened or read. A repeated
-// name is answered from the cache without touching the file.
-int IdentifyFile(const std::string& name, const ClassifierPorts& ports);
+  // Empties the cache key, so that the next question reads the file.
+  void ForgetLastFile() { cache_.LastFileName.clear(); }
+
+  const AnswerCache& cache() const { return cache_; }
+
+ private:
+  // Empty on a failed file operation.
+  std::optional<int> Classify(const std::string& name);
+
+  FileSystem& files_;
+  BusyCursor& cursor_;
+  ExecutableRefiner& refiner_;
+  AnswerCache cache_;
+};
 
 }  // namespace miwake

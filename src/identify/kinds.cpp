@@ -46,8 +46,18 @@ constexpr std::array<KindInfo, 37> kKinds{{
     {116, "mid", "サウンド(MID)の"},
 }};
 
-static_assert(std::is_sorted(kKinds.begin(), kKinds.end(),
-                             [](const KindInfo& a, const KindInfo& b) { return a.code < b.code; }));
+// The lookups search by halves, and each code stands once.
+static_assert(std::adjacent_find(kKinds.begin(), kKinds.end(),
+                                 [](const KindInfo& a, const KindInfo& b) {
+                                   return a.code >= b.code;
+                                 }) == kKinds.end());
+// Every kind but "other" and Rupo can be renamed to, and looked up by, a
+// plain extension.
+static_assert(std::all_of(kKinds.begin(), kKinds.end(), [](const KindInfo& k) {
+  return (k.code == kKindOther || k.code == kKindRupo) ==
+         (k.extension.empty() || !std::all_of(k.extension.begin(), k.extension.end(),
+                                              [](char c) { return c >= 'a' && c <= 'z'; }));
+}));
 
 const KindInfo* Find(int code) {
   const auto it = std::lower_bound(kKinds.begin(), kKinds.end(), code,

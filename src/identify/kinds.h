@@ -11,8 +11,13 @@ namespace miwake {
 inline constexpr int kKindUnreadable = -1;  // could not be opened or read
 inline constexpr int kKindOther = 0;
 inline constexpr int kKindText = 1;
-inline constexpr int kKindExecutable = 105;
+// Executables told apart by their version resource.
+inline constexpr int kFirstExecutableSubKind = 2, kLastExecutableSubKind = 13;
+inline constexpr int kKindScreenSaver = 4;
+inline constexpr int kKindRevocationList = 6;
+inline constexpr int kKindBitmap = 103;
 inline constexpr int kKindRupo = 104;
+inline constexpr int kKindExecutable = 105;
 
 struct KindInfo {
   int code;

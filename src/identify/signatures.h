@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "identify/kinds.h"
+
 namespace miwake {
 
 enum class SignatureGroup {
@@ -56,5 +58,29 @@ inline constexpr std::array<Signature, kSignatureCount> kSignatures{{
     {"一太郎 9/8 文書", 2081, SignatureGroup::kApplicationName, 53},
     {"Microsoft PowerPoint", 2081, SignatureGroup::kApplicationName, 54},
 }};
+
+// The classifier walks the groups by these index ranges; each range must hold
+// its group and nothing else, and each entry's code follow from its index.
+constexpr bool GroupsHoldTheirRanges() {
+  for (int i = 0; i < kSignatureCount; ++i) {
+    const Signature& s = kSignatures[i];
+    const bool ok =
+        (i >= kFirstPrimary && i <= kLastPrimary)
+            ? s.group == SignatureGroup::kPrimary && s.code == 101 + i
+        : (i == kRiffEntry || i == kCompoundEntry)
+            ? s.group == SignatureGroup::kContainer && s.code == 0
+        : (i >= kFirstRiffForm && i <= kLastRiffForm)
+            ? s.group == SignatureGroup::kRiffForm && s.code == 31 + (i - kFirstRiffForm)
+        : (i >= kFirstAppName && i <= kLastAppName)
+            ? s.group == SignatureGroup::kApplicationName && s.code == 51 + (i - kFirstAppName)
+            : false;
+    if (!ok || s.bytes.empty()) return false;
+  }
+  return kSignatures[kWord6Entry].bytes == "Microsoft Word 6" &&
+         kSignatures[kExcel5Entry].bytes == "Microsoft Excel 5" &&
+         kSignatures[kBitmapEntry].code == kKindBitmap &&
+         kSignatures[kCompoundEntry].bytes.size() == 8 && kSignatures[kRiffEntry].bytes == "RIFF";
+}
+static_assert(GroupsHoldTheirRanges());
 
 }  // namespace miwake

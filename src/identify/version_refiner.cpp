@@ -8,7 +8,7 @@ namespace miwake {
 int ExecutableKindFromOriginalFilename(std::string_view original_filename) {
   std::string extension = ExtensionOf(original_filename);
   LowerAnsi(extension);
-  for (int code = 2; code <= 13; ++code)
+  for (int code = kFirstExecutableSubKind; code <= kLastExecutableSubKind; ++code)
     if (extension == "." + std::string(KindExtension(code))) return code;
   return kKindExecutable;
 }

@@ -1,5 +1,9 @@
 #include "settings/settings_steps.h"
 
+#include <array>
+
+#include "common/app_error.h"
+#include "common/io_error_text.h"
 #include "common/text.h"
 
 namespace miwake {
@@ -7,22 +11,42 @@ namespace {
 
 constexpr const char* kOldConfigName = "FMIWAKER.CNF";
 
+[[noreturn]] void ThrowIoError(const FileSystem& files) {
+  throw AppError(IoErrorText(files.LastError()));
+}
+
 }  // namespace
 
 std::string_view FirstLineOf(std::string_view bytes) {
   return bytes.substr(0, bytes.find_first_of(std::string_view("\r\x1a", 2)));
 }
 
+std::string ReadFirstLine(FileSystem& files, const std::string& path) {
+  const auto file = files.OpenForReading(path);
+  if (!file) ThrowIoError(files);
+  std::string line;
+  std::array<std::uint8_t, 4096> chunk;
+  for (;;) {
+    const auto got = file->Read(chunk);
+    if (!got) ThrowIoError(files);
+    const std::string_view bytes(reinterpret_cast<const char*>(chunk.data()), *got);
+    const std::string_view part = FirstLineOf(bytes);
+    line += part;
+    if (*got < chunk.size() || part.size() < bytes.size()) break;
+  }
+  if (!file->Close()) ThrowIoError(files);
+  return line;
+}
+
 WindowPosition TakeSettingsAtStart(const std::string& app_dir, const std::string& version,
-                                   WindowPosition current, ProfileStore& store,
-                                   SettingsDisk& disk) {
+                                   WindowPosition current, ProfileStore& store, FileSystem& files) {
   const std::string old_config = app_dir + kOldConfigName;
   std::optional<std::string> start_folder;
-  if (disk.FileExists(old_config)) start_folder = disk.ReadFirstLine(old_config);
+  if (files.FileExists(old_config)) start_folder = ReadFirstLine(files, old_config);
 
   const SettingsFile settings(store, app_dir + "FMIWAKER.ini");
-  if (disk.FileExists(app_dir + "FMIWAKER.INI")) {
-    if (start_folder) disk.Delete(old_config);
+  if (files.FileExists(app_dir + "FMIWAKER.INI")) {
+    if (start_folder) files.Delete(old_config);
     return {settings.ReadNumber("Location", "Top", current.top),
             settings.ReadNumber("Location", "left", current.left)};
   }
@@ -30,7 +54,7 @@ WindowPosition TakeSettingsAtStart(const std::string& app_dir, const std::string
   settings.WriteText("Dir", "Dir", start_folder.value_or(app_dir));
   settings.WriteNumber("Location", "top", kFirstStartTop);
   settings.WriteNumber("Location", "left", kFirstStartLeft);
-  if (start_folder) disk.Delete(old_config);
+  if (start_folder) files.Delete(old_config);
   return {kFirstStartTop, kFirstStartLeft};
 }
 
@@ -41,11 +65,11 @@ void SavePosition(const std::string& app_dir, WindowPosition position, ProfileSt
 }
 
 std::optional<std::string> BrowseStartFolder(const std::string& app_dir, ProfileStore& store,
-                                             SettingsDisk& disk) {
+                                             FileSystem& files) {
   const std::string path = app_dir + "Fmiwaker.ini";
-  if (!disk.FileExists(path)) return std::nullopt;
+  if (!files.FileExists(path)) return std::nullopt;
   std::string folder = SettingsFile(store, path).ReadText("Dir", "Dir", app_dir);
-  if (!disk.FolderExists(folder)) return std::nullopt;
+  if (!files.FolderExists(folder)) return std::nullopt;
   char found = 0;
   const std::size_t end = LastDelimiterEnd(folder, "\\", &found);
   // A root such as "C:\" keeps its backslash; any other folder loses it.

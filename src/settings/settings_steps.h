@@ -6,23 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "common/file_system.h"
 #include "settings/settings_file.h"
 
 namespace miwake {
-
-// The files around the settings file.
-class SettingsDisk {
- public:
-  virtual ~SettingsDisk() = default;
-  // A file, not a folder.
-  virtual bool FileExists(const std::string& path) = 0;
-  virtual bool FolderExists(const std::string& path) = 0;
-  // The bytes of the file's first line; throws AppError with the input/output
-  // error text when it cannot be opened or read.
-  virtual std::string ReadFirstLine(const std::string& path) = 0;
-  // Failure is ignored.
-  virtual void Delete(const std::string& path) = 0;
-};
 
 struct WindowPosition {
   int top = 0;
@@ -37,13 +24,17 @@ inline constexpr int kFirstStartLeft = 10;
 // carriage return or Ctrl-Z; a line feed alone does not end it.
 std::string_view FirstLineOf(std::string_view bytes);
 
+// The first line of the named file, read however long it is; throws AppError
+// with the input/output error text when the file cannot be opened or read.
+std::string ReadFirstLine(FileSystem& files, const std::string& path);
+
 // The settings step of the main window's creation. `version` is 3.12 in the
 // user's locale. Returns where the window goes; `current` is its design
 // position, the fallback for missing or unreadable values. The old file is
 // deleted only once the settings file has been written, so a failed write
 // keeps its folder for the next start.
 WindowPosition TakeSettingsAtStart(const std::string& app_dir, const std::string& version,
-                                   WindowPosition current, ProfileStore& store, SettingsDisk& disk);
+                                   WindowPosition current, ProfileStore& store, FileSystem& files);
 
 // The position save at the program's end.
 void SavePosition(const std::string& app_dir, WindowPosition position, ProfileStore& store);
@@ -51,7 +42,7 @@ void SavePosition(const std::string& app_dir, WindowPosition position, ProfileSt
 // The initial folder of the file-open dialog, if the settings file names an
 // existing one; its trailing backslash dropped unless a colon precedes it.
 std::optional<std::string> BrowseStartFolder(const std::string& app_dir, ProfileStore& store,
-                                             SettingsDisk& disk);
+                                             FileSystem& files);
 
 // "3" + decimal separator + "12".
 std::string VersionText(std::string_view decimal_separator);

@@ -1,322 +1,292 @@
-// The real main window under Wine, driven by messages, with its settings
-// file in a scratch folder and its message boxes answered by a script.
-#include "app/main_form.h"
-
-#include <commctrl.h>
-#include <gtest/gtest.h>
-
 #include <array>
-#include <functional>
-#include <stdexcept>
+#include <atomic>
+#include <fstream>
+#include <thread>
 
-#include "app/main_form_layout.h"
-#include "app/resource_ids.h"
-#include "support/fakes.h"
+#include "app/main_form_fixture.h"
+#include "common/message_box_win32.h"
+#include "common/win32_handle.h"
 #include "support/pe_builder.h"
-#include "support/scratch_folder_win32.h"
 
 namespace miwake {
 namespace {
 
-struct FakeOpenDialog final : OpenFileDialog {
-  void SetInitialFolder(const std::string& folder) override { initial_folder = folder; }
-  std::optional<std::string> Run(HWND) override { return ++runs, answer; }
-  std::optional<std::string> initial_folder, answer;
-  int runs = 0;
-};
+using testing::MainFormTest;
+using testing::RectOf;
+using testing::Text;
 
-std::string Text(HWND window) {
-  char buffer[1024] = {};
-  ::GetWindowTextA(window, buffer, sizeof buffer);
-  return buffer;
+std::array<LONG, 4> Box(const RECT& r) {
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-// The window's rectangle in its parent's client coordinates (the screen's for the form).
-RECT RectOf(HWND window) {
-  RECT r{};
-  ::GetWindowRect(window, &r);
-  if (HWND parent = ::GetParent(window)) {
-    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-  }
-  return r;
+bool Exists(const std::string& name) {
+  return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-class MainFormTest : public ::testing::Test {
- protected:
-  void Make(const std::string& app_dir) {
-    MainFormPorts ports{&boxes, app_dir, &dialog,
-                        [this](const std::string& file) { opened.push_back(file); }, false};
-    form = Tmainform::Create(::GetModuleHandleA(nullptr), ports);
-    if (form == nullptr) throw std::runtime_error("the main window was not created");
-  }
-  void Make() { Make(scratch.path()); }
-  void Show() { ::ShowWindow(form->hwnd(), SW_SHOWNORMAL); }
-  HWND Item(int id) const { return form->Control(id); }
-  std::string StatusText() const {
-    char buffer[256] = {};
-    // In simple mode the bar answers for part 0 with its simple text.
-    ::SendMessageA(Item(kStatusBar1), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
-  }
-  void MouseOver(int id) { ::SendMessageA(Item(id), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3)); }
-  void Command(int id) { ::SendMessageA(form->hwnd(), WM_COMMAND, id, 0); }
-  void Click(int id) { ::SendMessageA(Item(id), BM_CLICK, 0, 0); }
-  void ExpectAt(int left, int top) {
-    EXPECT_EQ(RectOf(form->hwnd()).left, left);
-    EXPECT_EQ(RectOf(form->hwnd()).top, top);
-  }
-  std::string Ini(const char* section, const char* key) {
-    char value[256] = {};
-    ::GetPrivateProfileStringA(section, key, "<none>", value, sizeof value,
-                               (scratch.path() + "FMIWAKER.ini").c_str());
-    return value;
-  }
-
-  testing::ScratchFolder scratch;
-  testing::ScriptedMessageBox boxes;
-  FakeOpenDialog dialog;
-  std::vector<std::string> opened;
-  std::unique_ptr<Tmainform> form;
-};
-
-TEST_F(MainFormTest, ControlsStandWhereTheDesignPutsThemWithTheirCaptionsAndFonts) {
+TEST_F(MainFormTest, ControlsAreMadeAsTheirTableSaysAndFollowTheWidth) {
   Make();
-  const struct {
-    int id, left, top, width, height;
-    const char* caption;
-  } design[] = {{kLabel1, 16, 16, 208, 18, "ファイル名を入力して下さい"},
-                {kEdit1, 16, 40, 385, 26, ""},
-                {kButton1, 416, 40, 65, 25, "参照"},
-                {kLabel2, 16, 80, 32, 18, "結果"},
-                {kEdit2, 16, 104, 465, 26, ""},
-                {kButton2, 16, 152, 70, 33, "判別"},
-                {kButton3, 96, 152, 70, 33, "変更"},
-                {kButton4, 176, 152, 70, 33, "削除"},
-                {kButton6, 256, 152, 70, 33, "起動"},
-                {kButton7, 336, 152, 70, 33, "変更＆起動"},
-                {kButton5, 416, 152, 70, 33, "終了"}};
-  for (const auto& c : design) {
-    SCOPED_TRACE(c.id);
-    const RECT r = RectOf(Item(c.id));
-    EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}),
-              (std::array<LONG, 4>{c.left, c.top, c.width, c.height}));
-    EXPECT_EQ(Text(Item(c.id)), c.caption);
-    LOGFONTA font{};
-    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(Item(c.id), WM_GETFONT, 0, 0)), sizeof font,
-                 &font);
-    // Only 変更＆起動 has the window's own font.
-    EXPECT_EQ(font.lfFaceName, std::string(c.id == kButton7 ? "ＭＳ Ｐゴシック" : "System"));
-    EXPECT_EQ(font.lfHeight, c.id == kButton7 ? -12 : -13);
-  }
-  EXPECT_EQ(Text(form->hwnd()), "ミワケール");
-  const RECT outer = RectOf(form->hwnd());
-  EXPECT_EQ(outer.right - outer.left, 500);
-  EXPECT_EQ(outer.bottom - outer.top, 270);
-  EXPECT_TRUE(::GetWindowLongA(Item(kEdit2), GWL_STYLE) & ES_READONLY);
-  EXPECT_FALSE(::GetWindowLongA(Item(kEdit1), GWL_STYLE) & ES_READONLY);
-}
-
-TEST_F(MainFormTest, MenuHasItsItemsWithTheirMnemonicsAndCommands) {
-  Make();
-  std::string texts;
-  std::vector<UINT> ids;  // 0: a separator
-  std::function<void(HMENU)> walk = [&](HMENU menu) {
-    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
-      char text[64] = {};
-      ::GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
-      texts += std::string(text) + "|";
-      if (const HMENU popup = ::GetSubMenu(menu, i))
-        walk(popup);
-      else
-        ids.push_back(::GetMenuItemID(menu, i));
+  for (const ControlRow& row : kMainFormControls) {
+    SCOPED_TRACE(row.name);
+    if (row.kind != ControlKind::kStatusBar) {
+      EXPECT_EQ(Box(RectOf(Item(row.id))),
+                (std::array<LONG, 4>{row.left, row.top, row.width, row.height}));
     }
-  };
-  walk(::GetMenu(form->hwnd()));
-  EXPECT_EQ(
-      texts,
-      "ファイル(&F)|入力(&N)...|判別(&J)|変更(&C)|削除(&D)|起動(P)|変更＆起動(&G)||終了(&X)|"
-      "オプション(&O)|検索フォルダの設定(&S)...|ヘルプ(&H)|ヘルプ(&H)||バージョン情報(&A)...|");
-  EXPECT_EQ(ids, (std::vector<UINT>{IDM_KN1, IDM_K2, IDM_K3, IDM_DELETE1, IDM_P2, IDM_N3, 0,
-                                    IDM_EXIT1, IDM_K1, IDM_KH2, 0, IDM_KA1}));
-}
+    EXPECT_EQ(Text(Item(row.id)), row.caption);
+    LOGFONTA font{};
+    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(Item(row.id), WM_GETFONT, 0, 0)),
+                 sizeof font, &font);
+    if (row.font != FontChoice::kPlatform) {
+      EXPECT_EQ(font.lfFaceName + std::to_string(font.lfHeight),
+                row.font == FontChoice::kForm ? "ＭＳ Ｐゴシック-12" : "System-13");
+    }
+    if (row.kind == ControlKind::kEdit || row.kind == ControlKind::kReadOnlyEdit) {
+      EXPECT_GT(::SendMessageA(Item(row.id), EM_GETLIMITTEXT, 0, 0), 0xFFFF) << "no limit";
+    }
+  }
+  EXPECT_TRUE(::GetWindowLongA(Item(kEdit2), GWL_STYLE) & ES_READONLY);
+  EXPECT_EQ(Text(form->hwnd()), "ミワケール");
 
-TEST_F(MainFormTest, SizeIsHeldToTheLimitsAndWideningTo700StretchesTheFieldsAndMovesBrowseOnly) {
-  Make();
   // The system fills the record before it asks; these stand for its values.
   MINMAXINFO info{{}, {1030, 780}, {-3, -3}, {112, 27}, {1036, 786}};
   ::SendMessageA(form->hwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-  EXPECT_EQ(
-      (std::array{info.ptMinTrackSize.x, info.ptMinTrackSize.y, info.ptMaxTrackSize.x,
-                  info.ptMaxTrackSize.y, info.ptMaxSize.x, info.ptMaxSize.y, info.ptMaxPosition.x}),
-      (std::array<LONG, 7>{500, 270, 1036, 270, 1030, 780, -3}));
-  Show();
+  EXPECT_EQ((std::array{info.ptMinTrackSize.x, info.ptMinTrackSize.y, info.ptMaxTrackSize.x,
+                        info.ptMaxTrackSize.y, info.ptMaxSize.x, info.ptMaxPosition.x}),
+            (std::array<LONG, 6>{500, 270, 1036, 270, 1030, -3}));
+  EXPECT_EQ(Box(RectOf(form->hwnd()))[2], 500);
   ::SetWindowPos(form->hwnd(), nullptr, 0, 0, 700, 270, SWP_NOMOVE | SWP_NOZORDER);
-  const RECT edit1 = RectOf(Item(kEdit1)), edit2 = RectOf(Item(kEdit2));
-  EXPECT_EQ(edit1.left, 16);
-  EXPECT_EQ(edit1.right - edit1.left, 585);
-  EXPECT_EQ(edit2.right - edit2.left, 665);
-  EXPECT_EQ(RectOf(Item(kButton1)).left, 616);
-  EXPECT_EQ(RectOf(Item(kButton1)).top, 40);
-  EXPECT_EQ(RectOf(Item(kButton5)).left, 416);
-  // The status bar follows the client area's bottom edge and width.
+  EXPECT_EQ((std::array{Box(RectOf(Item(kEdit1)))[2], Box(RectOf(Item(kEdit2)))[2],
+                        RectOf(Item(kButton1)).left, RectOf(Item(kButton5)).left}),
+            (std::array<LONG, 4>{585, 665, 616, 416}));
   RECT client{};
   ::GetClientRect(form->hwnd(), &client);
   const RECT bar = RectOf(Item(kStatusBar1));
-  EXPECT_EQ((std::array{bar.left, bar.right, bar.bottom}),
-            (std::array{0L, client.right, client.bottom}));
+  EXPECT_EQ((std::array{bar.right, bar.bottom}), (std::array{client.right, client.bottom}));
+}
+
+TEST_F(MainFormTest, FontADrawsInBlackAndButton6InTheWindowTextColour) {
+  Make();
+  const HDC screen = ::GetDC(nullptr);
+  const HDC dc = ::CreateCompatibleDC(screen);
+  const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 70, 33);
+  ::SelectObject(dc, bitmap);
+  const int element = COLOR_WINDOWTEXT;
+  const COLORREF saved = ::GetSysColor(element), red = RGB(255, 0, 0);
+  ::SetSysColors(1, &element, &red);
+  auto red_pixels = [&](int id) {
+    DRAWITEMSTRUCT item{ODT_BUTTON, UINT(id),       0, ODA_DRAWENTIRE, 0, Item(id),
+                        dc,         {0, 0, 70, 33}, 0};
+    ::SendMessageA(form->hwnd(), WM_DRAWITEM, id, reinterpret_cast<LPARAM>(&item));
+    int n = 0;
+    for (int x = 0; x < 70 * 33; ++x) n += ::GetPixel(dc, x % 70, x / 70) == red;
+    return n;
+  };
+  EXPECT_GT(red_pixels(kButton6), 0);
+  EXPECT_EQ(red_pixels(kButton2), 0);
+  for (const int id : {kLabel1, kEdit2}) {
+    ::SendMessageA(form->hwnd(), WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(Item(id)));
+    EXPECT_EQ(::GetTextColor(dc), RGB(0, 0, 0)) << id;
+  }
+  ::SetSysColors(1, &element, &saved);
+  ::DeleteDC(dc);
+  ::DeleteObject(bitmap);
+  ::ReleaseDC(nullptr, screen);
 }
 
 TEST_F(MainFormTest, HintsFollowTheButtonsAndStayOverFieldsAndLabels) {
   Make();
-  Show();
-  EXPECT_EQ(StatusText(), "");
-  const std::pair<int, const char*> buttons[] = {
-      {kButton1, "マウスでファイル名を入力できます。"},
-      {kButton2, "ファイルの内容を判別します。"},
-      {kButton3, "拡張子を変更します。"},
-      {kButton4, "ファイルを削除します。"},
-      {kButton5, "ミワケールを終了します。"},
-      {kButton6, "アプリケーションを起動します。"},
-      {kButton7, "拡張子を変更して、アプリケーションを起動します。"}};
-  for (const auto& [id, hint] : buttons) {
-    MouseOver(id);
-    EXPECT_EQ(StatusText(), hint);
+  auto status = [&] {
+    char text[256] = {};  // in simple mode the bar answers for part 0 with its simple text
+    ::SendMessageA(Item(kStatusBar1), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return std::string(text);
+  };
+  auto mouse_over = [&](HWND w) { ::SendMessageA(w, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)); };
+  EXPECT_EQ(status(), "");
+  for (const ControlRow& row : kMainFormControls) {
+    mouse_over(Item(row.id));
+    if (row.hint != nullptr) {
+      EXPECT_EQ(status(), row.hint);
+    }
   }
-  for (const int id : {kButton2, kEdit1, kLabel1, kStatusBar1}) MouseOver(id);
-  EXPECT_EQ(StatusText(), "ファイルの内容を判別します。");
-  // A label that let the mouse through would have the window clear the hint.
-  for (const int id : {kLabel1, kLabel2}) {
-    RECT r{};
-    ::GetWindowRect(Item(id), &r);
-    EXPECT_EQ(::SendMessageA(Item(id), WM_NCHITTEST, 0, MAKELPARAM(r.left + 2, r.top + 2)),
-              HTCLIENT);
-  }
-  ::SendMessageA(form->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  EXPECT_EQ(StatusText(), "");
+  mouse_over(Item(kButton2));
+  // A label must take the mouse itself, or the window would clear the hint.
+  for (const int id : {kEdit1, kLabel1, kStatusBar1}) mouse_over(Item(id));
+  EXPECT_EQ(::SendMessageA(Item(kLabel2), WM_NCHITTEST, 0, MAKELPARAM(40, 200)), HTCLIENT);
+  EXPECT_EQ(status(), "ファイルの内容を判別します。");
+  mouse_over(form->hwnd());
+  EXPECT_EQ(status(), "");
 }
 
-TEST_F(MainFormTest, IdentifyWritesTheSentenceFromButtonAndMenu) {
+TEST_F(MainFormTest, IdentifyBrowseAndHelp) {
   const std::string saver = scratch.path() + "saver.exe";
   ASSERT_TRUE(testing::WriteBytes(
       saver, testing::BuildPe({.versions = {testing::SimpleVersion(0x0411, 932, u"S.SCR")}})));
-  Make();
-  Click(kButton2);
-  EXPECT_EQ(boxes.shown.size(), 1u) << "an empty name is left to the command's own check";
-  const struct {
-    std::string file;
-    bool by_menu;
-    const char* sentence;
-  } cases[] = {{scratch.Write("memo.doc", "これはメモです。\r\n"), false,
-                "これはテキスト(TXT)ファイルです。"},
-               {scratch.Write("photo.txt", std::string("GIF89a\x01\x00\x01\x00", 10)), true,
-                "これは画像(GIF)ファイルです。"},
-               // Executables are told apart by their version resource.
-               {saver, false, "これはスクリーンセーバー(SCR)ファイルです。"}};
-  for (const auto& c : cases) {
-    ::SetWindowTextA(Item(kEdit1), c.file.c_str());
-    c.by_menu ? Command(IDM_K2) : Click(kButton2);
-    EXPECT_EQ(Text(Item(kEdit2)), c.sentence) << c.file;
-    EXPECT_EQ(Text(Item(kEdit1)), c.file) << "no command writes the file-name field";
-  }
-  EXPECT_EQ(boxes.shown.size(), 1u);
-}
-
-TEST_F(MainFormTest, BrowseStartsInTheSavedFolderIfItExistsAndHelpOpensTheFileBesideTheProgram) {
   scratch.Write("FMIWAKER.ini", "[Dir]\r\nDir=" + scratch.path() + "start\\\r\n");
   Make();
-  ::SetWindowTextA(Item(kEdit1), "typed");
-  ::SetWindowTextA(Item(kEdit2), "old result");
-  Command(IDM_KN1);  // cancelled, while the folder does not exist yet
-  EXPECT_EQ(dialog.runs, 1);
-  EXPECT_EQ(dialog.initial_folder, std::nullopt);
-  EXPECT_EQ(Text(Item(kEdit1)), "typed");
-  EXPECT_EQ(Text(Item(kEdit2)), "");
+  EXPECT_EQ(Run(kButton2, ""), "");
+  EXPECT_EQ(boxes.shown.size(), 1u) << "an empty name is left to the command's own check";
+  const std::string gif = scratch.Write("photo.txt", std::string("GIF89a\x01\x00\x01\x00", 10));
+  EXPECT_EQ(Run(IDM_K2, gif), "これは画像(GIF)ファイルです。");
+  EXPECT_EQ(Run(kButton2, saver), "これはスクリーンセーバー(SCR)ファイルです。");
+
+  EXPECT_EQ(Run(IDM_KN1, saver), "") << "emptied, the dialog cancelled";
+  EXPECT_EQ(dialog.initial_folder, std::nullopt) << "the saved folder does not exist yet";
   const std::string start = scratch.MakeFolder("start");
-  ::SetWindowTextA(Item(kEdit2), "old result");
   dialog.answer = "C:\\chosen.txt";
-  Click(kButton1);
+  ::SendMessageA(Item(kButton1), BM_CLICK, 0, 0);
   EXPECT_EQ(dialog.initial_folder, start);
   EXPECT_EQ(Text(Item(kEdit1)), "C:\\chosen.txt");
-  EXPECT_EQ(Text(Item(kEdit2)), "");
   Command(IDM_KH2);
-  EXPECT_EQ(opened, std::vector<std::string>{scratch.path() + "Fmiwaker.hlp"});
-  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(recording_starter.opened, std::vector<std::string>{scratch.path() + "Fmiwaker.hlp"});
 }
 
-TEST_F(MainFormTest, TabVisitsTheControlsInTheirOrderAndWrapsAndShiftTabGoesBack) {
+TEST_F(MainFormTest, ChangeAndDeleteRealFilesAndNeverReplaceOne) {
   Make();
-  Show();
+  auto hold = [](const std::string& name, DWORD share) {
+    return FileHandle(::CreateFileA(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  };
+  const std::string memo = scratch.Write("memo.doc", "text\r\n");
+  EXPECT_EQ(Run(kButton3, memo), "拡張子を txtに変更しました。");
+  EXPECT_TRUE(Exists(scratch.path() + "memo.txt") && !Exists(memo));
+  Run(IDM_K3, memo);
+  EXPECT_EQ(boxes.shown.back().text, "ファイルが存在しません！");
+
+  const std::string taken = scratch.Write("taken.doc", "text");
+  scratch.Write("taken.txt", "the other file");
+  const std::string shared = scratch.Write("shared.doc", "text");
+  const std::string busy = scratch.Write("busy.doc", "text");
+  {
+    // Shared for reading and writing, but not for deleting: classified, not renamed.
+    const FileHandle held = hold(shared, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    const FileHandle in_use = hold(busy, FILE_SHARE_READ);
+    const std::string refused = "txtの拡張子がついたファイルがあるので変更できません！";
+    EXPECT_EQ(Run(kButton3, taken), refused);
+    EXPECT_EQ(Run(kButton3, shared), refused);
+    EXPECT_EQ(Run(kButton3, busy), "このファイルは実行中のため変更できません。");
+    EXPECT_EQ(Run(IDM_DELETE1, busy), "実行中のため削除できませんでした。");
+  }
+  std::ifstream other(scratch.path() + "taken.txt");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(other), {}), "the other file");
+  ASSERT_TRUE(::SetFileAttributesA(taken.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(Run(kButton4, taken), "実行中のため削除できませんでした。");
+  EXPECT_TRUE(Exists(taken) && Exists(shared) && Exists(busy));
+  EXPECT_EQ(Run(kButton4, busy), "削除しました。");
+  EXPECT_FALSE(Exists(busy));
+}
+
+// Presses `button` of the box captioned `caption` as soon as it appears.
+std::thread AnswerBox(const char* caption, int button, std::atomic<bool>& seen) {
+  return std::thread([=, &seen] {
+    for (int i = 0; i < 500 && !seen; ++i, ::Sleep(10)) {
+      if (HWND box = ::FindWindowA("#32770", caption))
+        seen = ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    }
+  });
+}
+
+TEST_F(MainFormTest, FocusStartsInTheFileNameFieldComesBackAndTabFollowsTheTable) {
+  Make();
+  EXPECT_EQ(::GetFocus(), Item(kEdit1)) << "a name can be typed at once";
+  Win32MessageBox real(form->hwnd());
+  box_switch.use = &real;
+  for (const int id : {kEdit1, kButton3}) {
+    ::SetFocus(Item(id));
+    std::atomic<bool> seen = false;
+    std::thread answer = AnswerBox("警告", IDOK, seen);
+    Command(IDM_K2);  // an empty name: the warning box
+    answer.join();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(::GetFocus(), Item(id)) << "after the box";
+  }
+  const HWND other = ::CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 50,
+                                       50, nullptr, nullptr, nullptr, nullptr);
+  ::SetForegroundWindow(other);
   ::SetForegroundWindow(form->hwnd());
-  ::SetFocus(Item(kEdit1));
+  EXPECT_EQ(::GetFocus(), Item(kButton3)) << "after reactivation";
+  ::DestroyWindow(other);
+
   auto tab = [&](int expected) {
     EXPECT_TRUE(form->PreTranslateMessage({::GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}}));
     EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), expected);
   };
-  for (const int id :
-       {kEdit2, kButton1, kButton2, kButton3, kButton4, kButton5, kButton6, kButton7, kEdit1}) {
-    tab(id);
-  }
+  for (const int id : {kButton4, kButton5, kButton6, kButton7, kEdit1, kEdit2, kButton1}) tab(id);
   BYTE keys[256] = {};
   ::GetKeyboardState(keys);
   keys[VK_SHIFT] = 0x80;
   ::SetKeyboardState(keys);
-  for (const int id : {kButton7, kButton6, kButton5}) tab(id);
+  for (const int id : {kEdit2, kEdit1, kButton7}) tab(id);
   keys[VK_SHIFT] = 0;
   ::SetKeyboardState(keys);
 }
 
+HHOOK refusal_hook = nullptr;
+
+LRESULT CALLBACK RefuseButton7(int code, WPARAM wparam, LPARAM lparam) {
+  const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lparam);
+  if (code == HCBT_CREATEWND && create->lpcs->hMenu == reinterpret_cast<HMENU>(kButton7)) return 1;
+  return ::CallNextHookEx(refusal_hook, code, wparam, lparam);
+}
+
+TEST_F(MainFormTest, FailuresShowTheirReasonInTheErrorBox) {
+  refusal_hook = ::SetWindowsHookExA(WH_CBT, RefuseButton7, nullptr, ::GetCurrentThreadId());
+  EXPECT_EQ(Create(scratch.path()), nullptr) << "a window without its controls is no window";
+  ::UnhookWindowsHookEx(refusal_hook);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0], (testing::ShownBox{"Button7 を作成できません.", "ミワケール", 0x10}));
+  EXPECT_FALSE(Exists(scratch.path() + "FMIWAKER.ini")) << "the creation handler must not run";
+
+  // Settings that cannot be written: the box, and the window goes on.
+  const std::string missing = scratch.path() + "gone\\";
+  Make(missing);
+  EXPECT_EQ(boxes.shown.at(1).text, missing + "FMIWAKER.ini に書き込めません.");
+  EXPECT_EQ(Box(RectOf(form->hwnd())), (std::array<LONG, 4>{138, 109, 500, 270}));
+  const std::string memo = scratch.Write("memo.txt", "text");
+  EXPECT_EQ(Run(kButton2, memo), "これはテキスト(TXT)ファイルです。");
+  form.reset();
+  EXPECT_EQ(boxes.shown.at(2).text, missing + "Fmiwaker.ini に書き込めません.");
+}
+
 TEST_F(MainFormTest, SettingsFileTakesOverTheOldFileAndCarriesThePositionToTheNextStart) {
   const std::string old = scratch.Write("FMIWAKER.CNF", "C:\\旧フォルダ\\\r\nrest\x1a");
+  auto ini = [&](const char* section, const char* key) {
+    char value[256] = {};
+    ::GetPrivateProfileStringA(section, key, "", value, sizeof value,
+                               (scratch.path() + "FMIWAKER.ini").c_str());
+    return std::string(value);
+  };
+  auto move = [&](int left, int top) {
+    ::SetWindowPos(form->hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  };
   Make();
-  ExpectAt(10, 10);
-  EXPECT_EQ(Ini("Version", "ver"), "3.12");
-  EXPECT_EQ(Ini("Dir", "Dir"), "C:\\旧フォルダ\\");
-  EXPECT_EQ(::GetFileAttributesA(old.c_str()), INVALID_FILE_ATTRIBUTES);
-  ::SetWindowPos(form->hwnd(), nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  Click(kButton5);
+  EXPECT_EQ(Box(RectOf(form->hwnd())), (std::array<LONG, 4>{10, 10, 500, 270}));
+  EXPECT_EQ(ini("Version", "ver") + " " + ini("Dir", "Dir"), "3.12 C:\\旧フォルダ\\");
+  EXPECT_FALSE(Exists(old));
+  move(200, 150);
+  ::SendMessageA(form->hwnd(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(ini("Location", "top"), "150") << "saved when Windows ends the session";
+  move(220, 130);
+  ::SendMessageA(Item(kButton5), BM_CLICK, 0, 0);
   MSG msg;
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
   EXPECT_EQ(form->hwnd(), nullptr);
-  EXPECT_EQ(Ini("Location", "top"), "150");
-  EXPECT_EQ(Ini("Location", "left"), "200");
-  Make();
-  ExpectAt(200, 150);
-  form.reset();
+  EXPECT_EQ(ini("Location", "left"), "220");
   scratch.Write("FMIWAKER.ini", "[Location]\r\ntop=0x40\r\nleft=$30\r\n");
   Make();
-  ExpectAt(48, 64);
-  form.reset();
-  scratch.Write("FMIWAKER.ini", "[Location]\r\ntop=20px\r\n");
-  Make();
-  ExpectAt(138, 109);
-  ::SetWindowPos(form->hwnd(), nullptr, 220, 130, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  Show();
+  EXPECT_EQ(Box(RectOf(form->hwnd())), (std::array<LONG, 4>{48, 64, 500, 270}));
+  // Closed while minimised: the place it would be restored to is saved.
+  move(230, 140);
   ::ShowWindow(form->hwnd(), SW_MINIMIZE);
   ASSERT_TRUE(::IsIconic(form->hwnd()));
   form.reset();
-  EXPECT_EQ(Ini("Location", "top"), "130");
-  EXPECT_EQ(Ini("Location", "left"), "220");
-}
-
-TEST_F(MainFormTest, UnwritableSettingsShowTheErrorBoxAndTheProgramGoesOn) {
-  const std::string missing = scratch.path() + "gone\\";
-  Make(missing);
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0],
-            (testing::ShownBox{missing + "FMIWAKER.ini に書き込めません.", "ミワケール", 0x10}));
-  ExpectAt(138, 109);
-  MouseOver(kButton4);
-  EXPECT_EQ(StatusText(), "ファイルを削除します。") << "the window still works";
-  form.reset();
-  ASSERT_EQ(boxes.shown.size(), 2u);
-  EXPECT_EQ(boxes.shown[1].text, missing + "Fmiwaker.ini に書き込めません.");
+  EXPECT_EQ(ini("Location", "top") + "," + ini("Location", "left"), "140,230");
 }
 
 TEST(MainWindowShowCommandTest, HonoursOnlyMaximisedAndMinimisedWithoutActivation) {
-  EXPECT_EQ(MainWindowShowCommand(SW_SHOWMAXIMIZED), SW_SHOWMAXIMIZED);
-  EXPECT_EQ(MainWindowShowCommand(SW_SHOWMINNOACTIVE), SW_SHOWMINNOACTIVE);
-  EXPECT_EQ(MainWindowShowCommand(SW_SHOWMINIMIZED), SW_SHOWNORMAL);
-  EXPECT_EQ(MainWindowShowCommand(SW_HIDE), SW_SHOWNORMAL);
+  for (const auto& [given, shown] : {std::pair{SW_SHOWMAXIMIZED, SW_SHOWMAXIMIZED},
+                                     {SW_SHOWMINNOACTIVE, SW_SHOWMINNOACTIVE},
+                                     {SW_SHOWMINIMIZED, SW_SHOWNORMAL},
+                                     {SW_HIDE, SW_SHOWNORMAL}})
+    EXPECT_EQ(MainWindowShowCommand(given), shown) << given;
 }
 
 }  // namespace

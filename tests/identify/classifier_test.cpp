@@ -5,267 +5,175 @@
 #include <random>
 
 #include "identify/kinds.h"
-#include "identify/name_search.h"
 #include "support/memory_file_system.h"
+#include "support/reference_search.h"
 
 namespace miwake {
 namespace {
 
-using testing::MemoryFileSystem;
+const std::string kOle("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8), kVb = "THUNVB 6.0 Cache file";
+const auto Text = [](std::size_t n) { return std::string(n, 'a'); };
+const auto Binary = [](std::size_t n) { return std::string(n, '\x01'); };
 
-const std::string kOle("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-
-std::string Text(std::size_t n) {
-  return std::string(n, 'a');
-}
-std::string Binary(std::size_t n) {
-  return std::string(n, '\x01');
-}
-
-// `base` with `bytes` written over it at `offset`, grown as needed.
-std::string Put(std::string base, std::size_t offset, std::string_view bytes) {
-  if (base.size() < offset + bytes.size()) base.resize(offset + bytes.size(), '\x01');
-  base.replace(offset, bytes.size(), bytes);
-  return base;
+// `base` with `bytes` written over it at `at`, grown with binary bytes as needed.
+std::string Put(std::string base, std::size_t at, std::string_view bytes) {
+  if (base.size() < at + bytes.size()) base.resize(at + bytes.size(), '\x01');
+  return base.replace(at, bytes.size(), bytes);
 }
 
-class CountingCursor final : public BusyCursor {
- public:
-  void Begin() override { ++begun, ++depth; }
-  void End() override { --depth; }
-  int begun = 0;
-  int depth = 0;
-};
+int Decide(std::string_view bytes, const char* names = "0000", bool* search = nullptr) {
+  const FirstBlock block =
+      AnalyzeFirstBlock({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+  if (search != nullptr) *search = block.NeedsNameSearch();
+  AppNameFlags flags;
+  for (std::size_t i = 0; i < flags.size(); ++i) flags[i] = names[i] == '1';
+  return DecideKind(block, flags);
+}
 
-class RecordingRefiner final : public ExecutableRefiner {
- public:
-  int Refine(const std::string& name, int code) override {
-    asked.push_back(name);
-    return answer == 0 ? code : answer;
-  }
-  std::vector<std::string> asked;
-  int answer = 0;
-};
-
-class ClassifierTest : public ::testing::Test {
- protected:
-  void SetUp() override { TheAnswerCache() = AnswerCache{}; }
-  int Identify(const std::string& name) {
-    const int code = IdentifyFile(name, ClassifierPorts{files, cursor, refiner});
-    EXPECT_EQ(cursor.depth, 0) << "busy cursor left on";
-    return code;
-  }
-  int IdentifyContent(const std::string& bytes) {
-    files.Add("f", bytes);
-    ForgetLastFile();
-    return Identify("f");
-  }
-  MemoryFileSystem files;
-  CountingCursor cursor;
-  RecordingRefiner refiner;
-};
-
-struct ContentCase {
-  const char* what;
-  std::string bytes;
-  int code;
-};
-
-TEST_F(ClassifierTest, DecidesFromContent) {
-  const std::string riff = Put(Binary(64), 0, "RIFF");
-  const ContentCase cases[] = {
+TEST(FirstBlockTest, DecidesFromTheBytesAndTheApplicationNamesFound) {
+  const std::string riff = Put(Binary(64), 0, "RIFF"), ole = Put(Binary(3000), 0, kOle);
+  const struct {
+    const char* what;
+    std::string bytes;
+    int code;
+    bool search = false;
+    const char* names = "0000";  // the flags of the names found, first application first
+  } cases[] = {
+      {"empty", "", kEmptyFileKind},
       {"19 of 20 text bytes is exactly 0.95: binary", Text(19) + Binary(1), 0},
-      {"2375 of 2500 text bytes: binary", Text(2375) + Binary(125) + Text(500), 0},
-      {"2376 of 2500 text bytes: text", Text(2376) + Binary(124) + Binary(500), 1},
-      {"bytes past 2500 are not counted", Text(2500) + Binary(5000), 1},
-      {"text starting BM, 2376 of 2500", "BM" + Text(2374) + Binary(124), 103},
-      {"BM, 998 of 1000 text", "BM" + Text(996) + Binary(2), 103},
-      {"BM, 999 of 1000 is exactly 0.999: text", "BM" + Text(997) + Binary(1), 1},
-      {"BM, 950 of 1000: binary branch", "BM" + Text(948) + Binary(50), 103},
-      {"a 2-byte file holding BM is text", "BM", 1},
-      {"94 letters and 6 tabs", Text(94) + std::string(6, '\t'), 0},
-      {"form feed and Ctrl-Z are not text", Text(18) + "\f\x1a", 0},
-      {"CR, LF and high bytes are text", std::string(10, '\r') + std::string(10, '\xFF'), 1},
-      {"MZ followed by text is text", "MZ" + Text(3000), 1},
+      {"2376 of 2500: text", Text(2376) + Binary(624), 1},
+      {"2375 of 2500: binary", Text(2375) + Binary(125) + Text(500), 0},
+      {"bytes past 2500 are not looked at", Text(2500) + Put(Binary(100), 0, "MZ"), 1},
+      {"BM at 2497 of 2500 text", "BM" + Text(2495) + Binary(3), 103},
+      {"BM at 2498 of 2500 text", "BM" + Text(2496) + Binary(2), 1},
+      {"BM at exactly 0.999", "BM" + Text(997) + Binary(1), 1},
+      {"BM, binary", "BM" + Text(948) + Binary(50), 103},
+      {"a 2-byte BM is text", "BM", 1},
       {"RIFF WAVE", Put(riff, 8, "WAVEfmt"), 31},
       {"RIFF AVI", Put(riff, 8, "AVI LIST"), 32},
       {"RIFF MIDI", Put(riff, 8, "RMIDdata"), 33},
       {"RIFF of another form", Put(riff, 8, "CDXAfmt "), 0},
       {"WAVE form without RIFF", Put(Binary(64), 8, "WAVEfmt"), 0},
-      {"RIFF form beats a primary entry",
-       Put(Put(riff, 8, "WAVEfmt"), 1032, "THUNVB 6.0 Cache file"), 31},
-      {"MZ with the VB cache name gives the higher entry",
-       Put(Put(Binary(2000), 0, "MZ"), 1032, "THUNVB 6.0 Cache file"), 113},
-      {"GIF8 beats JFIF", Put(Put(Binary(64), 0, "GIF8"), 6, "JFIF"), 108},
-      {"JFIF at offset 6", Put(Binary(64), 6, "JFIF"), 107},
-      {"JFIF elsewhere", Put(Binary(64), 0, "JFIF"), 0},
-      {"letter case counts", Put(Binary(64), 0, "gif8"), 0},
-      {"lh5 at offset 3", Put(Binary(64), 3, "lh5"), 106},
-      {"ZIP local header", Put(Binary(64), 0, "PK\x03\x04"), 110},
-      {"empty ZIP is no local header", Put(Binary(64), 0, "PK\x05\x06"), 0},
-      {"Jet database", Put(Binary(64), 4, "Standard Jet DB"), 112},
-      {"signature cut by the end of the file", Put(Binary(4), 4, "Standard Jet D"), 0},
-      {"TOSHIBA", Put(Binary(64), 0, "TOSHIBA"), 104},
-      {"MSCF", Put(Binary(64), 0, "MSCF"), 111},
-      {"MAKI01", Put(Binary(64), 0, "MAKI01"), 109},
-      {"MAKI02", Put(Binary(64), 0, "MAKI02"), 114},
-      {"help file", Put(Binary(64), 0, "?_"), 115},
-      {"MIDI", Put(Binary(64), 0, "MThd"), 116},
-      {"MZ", Put(Binary(64), 0, "MZ"), 105},
-      {"Word 6 at 2080", Put(Put(Binary(4000), 0, kOle), 2080, "Microsoft Word 6"), 101},
-      {"Excel 5 at 2080", Put(Put(Binary(4000), 0, kOle), 2080, "Microsoft Excel 5"), 102},
-      {"compound, PowerPoint at 5000",
-       Put(Put(Binary(9000), 0, kOle), 5000, "Microsoft PowerPoint"), 54},
-      {"compound, Ichitaro", Put(Put(Binary(9000), 0, kOle), 7000, "一太郎 9/8 文書"), 53},
-      {"compound, Excel", Put(Put(Binary(9000), 0, kOle), 3000, "Microsoft Excel"), 52},
-      {"compound, no name", Put(Binary(9000), 0, kOle), 0},
-      {"compound, name before 2080", Put(Put(Binary(9000), 0, kOle), 2000, "Microsoft Word"), 0},
-      {"compound, name in the last 20 bytes",
-       Put(Put(Binary(8000), 0, kOle), 7980, "Microsoft Word"), 0},
-      {"compound, name 21 bytes from the end",
-       Put(Put(Binary(8000), 0, kOle), 7979, "Microsoft Word"), 51},
-      {"compound of 2080 bytes", Put(Binary(2080), 0, kOle), 0},
-      {"compound, primary beats a name",
-       Put(Put(Put(Binary(9000), 0, kOle), 1032, "THUNVB 6.0 Cache file"), 5000, "Microsoft Word"),
-       113},
-      {"compound of text", kOle + Text(3000) + "Microsoft Word" + Text(100), 1},
-      {"the empty file", "", kEmptyFileKind},
+      {"a RIFF form beats any primary entry",
+       Put(Put(riff, 8, "WAVEfmt"), 2080, "Microsoft Word 6"), 31},
+      {"of two primary entries the later wins", Put(Put(Binary(2000), 0, "MZ"), 1032, kVb), 113},
+      {"signature cut by the end", Put(Binary(4), 4, "Standard Jet D"), 0},
+      {"signature up to the end", Put(Binary(4), 4, "Standard Jet DB"), 112},
+      {"compound", ole, 0, true},
+      {"compound Word 6", Put(ole, 2080, "Microsoft Word 6"), 101},
+      {"compound Excel 5", Put(ole, 2080, "Microsoft Excel 5"), 102},
+      {"compound of text", kOle + Text(3000), 1, false, "1000"},
+      {"compound, Word found", ole, 51, true, "1000"},
+      {"compound, Ichitaro found", ole, 53, true, "0010"},
+      {"of two names the later wins", ole, 54, true, "1001"},
+      {"a primary entry beats a name", Put(ole, 1032, kVb), 113, true, "0100"},
   };
-  for (const ContentCase& c : cases) EXPECT_EQ(IdentifyContent(c.bytes), c.code) << c.what;
-}
-
-TEST_F(ClassifierTest, NameSearchStopsAtTheFirstBlockWithAHit) {
-  const std::string ole = Put(Binary(30000), 0, kOle);
-  // Blocks start at 2080 + 2480k; each offers 2480 candidate starts.
-  const std::size_t block2 = 2080 + 2 * 2480;
-  struct Case {
-    const char* what;
-    std::size_t word, powerpoint;
-    int code;
-  } cases[] = {
-      {"both in one block: the higher entry wins", block2 + 10, block2 + 2000, 54},
-      {"Word in an earlier block", block2 - 1, block2 + 20, 51},
-      {"Word at the last start of the same block", block2 + 2479, block2, 54},
-      {"Word at the last start, PowerPoint in the next block", block2 + 2479, block2 + 2500, 51},
-  };
-  for (const Case& c : cases) {
-    const std::string bytes =
-        Put(Put(ole, c.word, "Microsoft Word"), c.powerpoint, "Microsoft PowerPoint");
-    EXPECT_EQ(IdentifyContent(bytes), c.code) << c.what;
+  for (const auto& c : cases) {
+    bool search = false;
+    EXPECT_EQ(Decide(c.bytes, c.names, &search), c.code) << c.what;
+    EXPECT_EQ(search, c.search) << c.what;
   }
+  // Text bytes are 10, 13 and 32 to 255; one other among 20 tips the scale.
+  for (int b = 0; b < 256; ++b)
+    EXPECT_EQ(Decide(Text(19) + static_cast<char>(b)), b == 10 || b == 13 || b >= 32 ? 1 : 0) << b;
 }
 
-TEST_F(ClassifierTest, Word6SkipsTheNameSearch) {
-  files.Add("w", Put(Put(Binary(9000), 0, kOle), 2080, "Microsoft Word 6"));
-  EXPECT_EQ(Identify("w"), 101);
-  EXPECT_EQ(files.opens, 1);
-}
-
-TEST_F(ClassifierTest, FailuresGiveMinusOneAndAreAskedAgain) {
-  const std::string ole = Put(Put(Binary(9000), 0, kOle), 5000, "Microsoft Word");
-  const std::string big_ole = Put(Binary(2'000'000), 0, kOle);
-  struct Case {
-    const char* what;
-    std::string bytes;
-    bool testing::MemoryFile::*failure;
-  } cases[] = {
-      {"refused open", Text(10), &testing::MemoryFile::refuse_open},
-      {"failed read", Text(10), &testing::MemoryFile::fail_read},
-      {"failed close", Text(10), &testing::MemoryFile::fail_close},
-      {"failed seek in the name search", ole, &testing::MemoryFile::fail_seek},
-      {"failed end test in the name search", big_ole, &testing::MemoryFile::fail_at_end},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    TheAnswerCache() = AnswerCache{};
-    testing::MemoryFile& file = files.Add("f", c.bytes);
-    file.*c.failure = true;
-    EXPECT_EQ(Identify("f"), kKindUnreadable);
-    EXPECT_EQ(TheAnswerCache().LastFileName, "f");
-    EXPECT_EQ(TheAnswerCache().LastKind, kKindUnreadable);
-    file.*c.failure = false;
-    EXPECT_NE(Identify("f"), kKindUnreadable) << "a failure must not be cached";
+TEST(FirstBlockTest, EachSignatureCountsAtItsPlaceOnlyAndHasALabel) {
+  for (int i = kFirstPrimary; i <= kLastPrimary; ++i) {
+    const Signature& s = kSignatures[i];
+    EXPECT_EQ(Decide(Put(Binary(2500), s.offset(), s.bytes)), s.code) << s.bytes;
+    EXPECT_EQ(Decide(Put(Binary(2500), s.offset() + 1, s.bytes)), 0) << s.bytes;
   }
+  for (const Signature& s : kSignatures) EXPECT_TRUE(s.code == 0 || KindLabel(s.code)) << s.code;
 }
 
-TEST_F(ClassifierTest, AnswersARepeatedNameFromTheCache) {
+class ClassifierTest : public ::testing::Test, BusyCursor, ExecutableRefiner {
+ protected:
+  void Begin() override { ++busy, ++depth; }
+  void End() override { --depth; }
+  int Refine(const std::string& name, int) override { return refined.push_back(name), 2; }
+  int Identify(const std::string& name) {
+    const int code = classifier.IdentifyFile(name);
+    EXPECT_EQ(depth, 0) << "busy cursor left on";
+    return code;
+  }
+  int busy = 0, depth = 0;
+  std::vector<std::string> refined;
+  testing::MemoryFileSystem files;
+  Classifier classifier{files, *this, *this};
+};
+
+TEST_F(ClassifierTest, AnswersARepeatedNameFromTheCacheAndRefinesOnlyExecutables) {
   files.Add("memo", Text(100));
+  files.Add("MEMO", Put(Binary(600), 0, "MZ"));
   EXPECT_EQ(Identify("memo"), 1);
   files.Add("memo", Binary(100));  // changed meanwhile: the cache still answers
   EXPECT_EQ(Identify("memo"), 1);
-  EXPECT_EQ(files.opens, 1);
-  EXPECT_EQ(cursor.begun, 1) << "a cached answer shows no busy cursor";
-
-  files.Add("MEMO", Binary(100));
-  EXPECT_EQ(Identify("MEMO"), 0) << "another letter case is another name";
-  ForgetLastFile();
-  EXPECT_EQ(Identify("MEMO"), 0);
-  EXPECT_EQ(files.opens, 3);
+  EXPECT_EQ(busy, 1) << "a cached answer shows no busy cursor";
+  EXPECT_EQ(Identify("MEMO"), 2) << "another letter case is another name";
+  EXPECT_EQ(Identify("MEMO"), 2);
+  EXPECT_EQ(classifier.cache().LastKind, 2);
+  EXPECT_EQ(Identify("memo"), 0);
+  files.Add("memo", Text(100));
+  classifier.ForgetLastFile();
+  EXPECT_EQ(Identify("memo"), 1);
+  EXPECT_EQ(refined, std::vector<std::string>{"MEMO"});
+  files.Add("slides", Put(Put(Binary(30000), 0, kOle), 25000, "Microsoft PowerPoint"));
+  EXPECT_EQ(Identify("slides"), 54);
 }
 
-TEST_F(ClassifierTest, RefinesOnlyExecutablesAndCachesTheRefinedCode) {
-  refiner.answer = 2;
-  files.Add("setup.exe", Put(Binary(600), 0, "MZ"));
-  files.Add("readme", "MZ" + Text(600));
-  EXPECT_EQ(Identify("readme"), 1);
-  EXPECT_TRUE(refiner.asked.empty());
-  EXPECT_EQ(Identify("setup.exe"), 2);
-  EXPECT_EQ(Identify("setup.exe"), 2);
-  EXPECT_EQ(refiner.asked, std::vector<std::string>{"setup.exe"});
-  EXPECT_EQ(TheAnswerCache().LastKind, 2);
-}
-
-// The search as a plain loop over 2500-byte blocks, one at a time.
-AppNameFlags ReferenceSearch(const std::string& file) {
-  const std::string_view names[] = {kSignatures[21].bytes, kSignatures[22].bytes,
-                                    kSignatures[23].bytes, kSignatures[24].bytes};
-  AppNameFlags flags;
-  for (std::size_t s = 2080;;) {
-    const std::size_t n = s >= file.size() ? 0 : std::min<std::size_t>(2500, file.size() - s);
-    const std::string_view block = std::string_view(file).substr(std::min(s, file.size()), n);
-    bool found = false;
-    for (std::size_t k = 0; k < 4 && n > 20; ++k)
-      for (std::size_t j = 0; j + 20 < n; ++j)
-        if (block.substr(j).starts_with(names[k])) flags[k] = found = true;
-    if (found || s + n >= file.size()) return flags;
-    s = s + n - 20;
+TEST_F(ClassifierTest, FailuresGiveMinusOneAndAreNotCached) {
+  const std::string ole = Put(Put(Binary(9000), 0, kOle), 5000, "Microsoft Word");
+  const std::pair<std::string, bool testing::MemoryFile::*> cases[] = {
+      {Text(10), &testing::MemoryFile::refuse_open},
+      {Text(10), &testing::MemoryFile::fail_read},
+      {Text(10), &testing::MemoryFile::fail_close},
+      {ole, &testing::MemoryFile::fail_seek},  // in the name search
+      {Put(Binary(2'000'000), 0, kOle), &testing::MemoryFile::fail_at_end},
+  };
+  int n = 0;
+  for (const auto& [bytes, failure] : cases) {
+    const std::string name = "f" + std::to_string(++n);
+    testing::MemoryFile& file = files.Add(name, bytes);
+    file.*failure = true;
+    EXPECT_EQ(Identify(name), kKindUnreadable) << name;
+    EXPECT_EQ(classifier.cache().LastFileName, name);
+    EXPECT_EQ(classifier.cache().LastKind, kKindUnreadable);
+    file.*failure = false;
+    EXPECT_NE(Identify(name), kKindUnreadable) << name << ": the failure was cached";
   }
 }
 
-TEST_F(ClassifierTest, NameSearchAgreesWithTheBlockLoopAtEveryBoundary) {
+TEST(NameSearchTest, AgreesWithTheBlockLoopAtEveryBoundary) {
   std::mt19937 rng(20261206);
   const std::string names[] = {"Microsoft Word", "Microsoft Excel", "一太郎 9/8 文書",
                                "Microsoft PowerPoint", "Microsoft Wor"};
   const std::size_t read_span = 2480 * 128;  // the search's own read size, less the overlap
+  testing::MemoryFileSystem files;
+  const auto agree = [&](const std::string& file) {
+    files.Add("f", file);
+    return SearchApplicationNames(*files.OpenForClassify("f")) == testing::ReferenceSearch(file);
+  };
+  // The first and last candidates of a block and of a read.
+  for (const std::size_t at : {std::size_t{2080}, std::size_t{4559}, std::size_t{4560},
+                               2079 + read_span, 2080 + read_span})
+    EXPECT_TRUE(agree(Put(Binary(at + 100), at, "Microsoft Word"))) << at;
+  // The last candidate before the end, for every phase of the search's sampling.
+  for (std::size_t size = 3000; size < 3030; ++size)
+    EXPECT_TRUE(agree(Put(Binary(size), size - 21, "Microsoft Word"))) << size;
   for (int round = 0; round < 300; ++round) {
-    std::string file(std::uniform_int_distribution<std::size_t>(0, 3 * read_span)(rng), '\0');
+    std::string file(rng() % (3 * read_span), '\0');
     for (char& c : file) c = static_cast<char>(rng());
-    const int count = std::uniform_int_distribution<int>(0, 4)(rng);
-    for (int k = 0; k < count && file.size() > 40; ++k) {
+    for (int k = rng() % 5; k > 0 && file.size() > 40; --k) {
       const std::string& name = names[rng() % 5];
       // Mostly near block, read and file ends, where off-by-one faults live.
-      std::size_t at;
-      switch (rng() % 4) {
-        case 0:
-          at = 2080 + 2480 * (rng() % 300) + rng() % 41 - 20;
-          break;
-        case 1:
-          at = 2080 + read_span * (rng() % 3) + rng() % 41 - 20;
-          break;
-        case 2:
-          at = file.size() - 1 - rng() % 40;
-          break;
-        default:
-          at = rng() % file.size();
-          break;
-      }
+      const std::size_t at = rng() % 4 == 0   ? 2080 + 2480 * (rng() % 300) + rng() % 41 - 20
+                             : rng() % 3 == 0 ? 2080 + read_span * (rng() % 3) + rng() % 41 - 20
+                             : rng() % 2 == 0 ? file.size() - 1 - rng() % 40
+                                              : rng() % file.size();
       if (at + name.size() <= file.size()) file.replace(at, name.size(), name);
     }
-    files.Add("f", file);
-    auto open = files.OpenForClassify("f");
-    const auto got = SearchApplicationNames(*open);
-    ASSERT_TRUE(got);
-    ASSERT_EQ(*got, ReferenceSearch(file)) << "round " << round << ", size " << file.size();
+    ASSERT_TRUE(agree(file)) << "round " << round << ", size " << file.size();
   }
 }
 

@@ -13,14 +13,13 @@ namespace miwake::testing {
 using Strings = std::vector<std::pair<std::string, std::u16string>>;  // name, value
 
 struct VersionInfo {
-  std::uint16_t resource_language = 0x0411;  // the language of the resource entry
-  // Each under its key, e.g. "041104B0", written as given, in whatever letter case.
+  std::uint16_t resource_language = 0x0411;
+  // Each under its key, e.g. "041104B0", written as given.
   std::vector<std::pair<std::string, Strings>> string_tables;
-  // The Translation value's bytes (language, code page, ...); none leaves out VarFileInfo.
+  // The Translation value's bytes; none leaves out VarFileInfo.
   std::optional<std::vector<std::uint8_t>> translation;
 };
 
-// Resources of other types surround RT_VERSION, as in real files.
 struct PeImage {
   bool pe32_plus = false;
   std::vector<VersionInfo> versions;  // one per resource language; none, no resources at all
@@ -28,16 +27,13 @@ struct PeImage {
 
 // The VS_VERSIONINFO block, as the resource data holds it.
 std::vector<std::uint8_t> BuildVersionBlock(const VersionInfo& info);
-
-// A complete image file: headers of 0x200 bytes, one section at RVA 0x1000.
+// Headers of 0x200 bytes, then one section at RVA 0x1000 with the resources.
 std::vector<std::uint8_t> BuildPe(const PeImage& image);
-
 // One table named after the one translation.
 VersionInfo SimpleVersion(std::uint16_t language, std::uint16_t code_page,
                           std::u16string original_filename);
 
-// Named images with the result that GetFileVersionInfoA and VerQueryValueA
-// give for them; for tests, fuzzing seeds and the comparison under Wine.
+// Images with what GetFileVersionInfoA and VerQueryValueA give for them.
 struct SampleImage {
   std::string name;
   std::vector<std::uint8_t> bytes;
@@ -45,7 +41,6 @@ struct SampleImage {
 };
 std::vector<SampleImage> SampleImages();
 
-// Writes bytes to a file; false on any failure.
 bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace miwake::testing

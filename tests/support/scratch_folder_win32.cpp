@@ -9,19 +9,16 @@ namespace {
 
 void RemoveTree(const std::string& folder) {
   WIN32_FIND_DATAA data{};
-  FindHandle find(::FindFirstFileA((folder + "*").c_str(), &data));
-  if (find) {
-    do {
-      const std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string full = folder + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full + "\\");
-      } else {
-        ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(full.c_str());
-      }
-    } while (::FindNextFileA(find.get(), &data));
+  const FindHandle find(::FindFirstFileA((folder + "*").c_str(), &data));
+  for (bool more = static_cast<bool>(find); more; more = ::FindNextFileA(find.get(), &data)) {
+    const std::string name = data.cFileName, full = folder + name;
+    if (name == "." || name == "..") continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveTree(full + "\\");
+    } else {
+      ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileA(full.c_str());
+    }
   }
   ::RemoveDirectoryA(folder.c_str());
 }
@@ -46,11 +43,10 @@ ScratchFolder::~ScratchFolder() {
 
 std::string ScratchFolder::Write(const std::string& name, const std::string& bytes) const {
   const std::string full = path_ + name;
-  FileHandle file(::CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  const FileHandle file(::CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  if (!file ||
-      !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+  if (!file || !::WriteFile(file.get(), bytes.data(), bytes.size(), &written, nullptr) ||
       written != bytes.size())
     throw std::runtime_error("cannot write " + full);
   return full;

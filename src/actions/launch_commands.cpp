@@ -1,0 +1,125 @@
+#include "actions/launch_commands.h"
+
+#include <algorithm>
+#include <array>
+
+#include "actions/associations.h"
+#include "actions/identify_command.h"
+#include "common/text.h"
+#include "identify/kinds.h"
+
+namespace miwake {
+namespace {
+
+constexpr std::string_view kNoProgram = "該当するアプリケーションがありません。";
+constexpr std::string_view kStartFailed = "起動できませんでした。";
+constexpr std::string_view kExecutableRefused = "Exeファイルのため起動させません。";
+constexpr std::string_view kScreenSaverRefused = "スクリーンセーバーのため起動させません。";
+
+// The answers of WinExec and ShellExecuteA above which a start succeeded.
+constexpr std::uintptr_t kWinExecFailedUpTo = 31;
+constexpr std::uintptr_t kShellExecuteFailedUpTo = 32;
+
+struct Announcement {
+  int code;
+  std::string_view text;
+};
+
+constexpr std::array<Announcement, 21> kAnnouncements{{
+    {1, "エディタを起動します。"},
+    {31, "サウンド再生ソフトを起動します。"},
+    {32, "動画再生ソフトを起動します。"},
+    {33, "サウンド再生ソフトを起動します。"},
+    {51, "Wordを起動します。"},
+    {52, "Excelを起動します。"},
+    {53, "一太郎を起動します。"},
+    {54, "Power Pointを起動します。"},
+    {101, "Wordを起動します。"},
+    {102, "Excelを起動します。"},
+    {103, "画像ソフトを起動します。"},
+    {106, "解凍ソフトを起動します。"},
+    {107, "画像ソフトを起動します。"},
+    {108, "画像ソフトを起動します。"},
+    {109, "画像ソフトを起動します。"},
+    {110, "解凍ソフトを起動します。"},
+    {111, "解凍ソフトを起動します。"},
+    {112, "Accessを起動します。"},
+    {114, "画像ソフトを起動します。"},
+    {115, "ヘルプファイルを開きます。"},
+    {116, "サウンド再生ソフトを起動します。"},
+}};
+
+// Archivers and the help viewer are given the name without quotes.
+bool TakesPlainName(int code) {
+  return code == 106 || code == 110 || code == 111 || code == 115;
+}
+
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+}  // namespace
+
+std::string_view LaunchAnnouncement(int code) {
+  const auto it = std::find_if(kAnnouncements.begin(), kAnnouncements.end(),
+                               [code](const Announcement& a) { return a.code == code; });
+  return it == kAnnouncements.end() ? std::string_view() : it->text;
+}
+
+std::string LaunchCommandLine(int code, const std::string& program, const std::string& name) {
+  if (!TakesPlainName(code)) return Quoted(program) + " " + Quoted(name);
+  return program + " " + (name.find(' ') == std::string::npos ? name : Quoted(name));
+}
+
+void LaunchCommand(const std::string& name, const CommandPorts& ports) {
+  if (CheckInputFile(name, ports.files, ports.boxes)) return;
+  const int code = ports.classifier.IdentifyFile(name);
+  const auto refuse = [&](std::string_view text) { ports.result.SetText(std::string(text)); };
+  if (code == kKindUnreadable) return refuse("現在実行中です。");
+  if (code == kKindExecutable) return refuse(kExecutableRefused);
+  if (code == kKindRupo) return refuse("ルポのファイルため起動できません。");
+  if (code == kKindScreenSaver) return refuse(kScreenSaverRefused);
+  const std::string program =
+      FindAssociatedProgram(std::string(KindExtension(code)), ports.associations);
+  if (program.empty() || code == kKindRevocationList) return refuse(kNoProgram);
+
+  const std::string announcement(LaunchAnnouncement(code));
+  ports.result.SetText(announcement);
+  ports.result.Repaint();
+  // The system shows nothing when the program named in the association is
+  // missing, so the failure is told here.
+  if (ports.starter.StartProgram(LaunchCommandLine(code, program, name)) <= kWinExecFailedUpTo)
+    ports.result.SetText(announcement + std::string(kStartFailed));
+}
+
+void ChangeAndLaunchCommand(const std::string& name, const CommandPorts& ports) {
+  if (CheckInputFile(name, ports.files, ports.boxes)) return;
+  const int code = ports.classifier.IdentifyFile(name);
+  const std::string ext(KindExtension(code));
+  std::string message;
+  if (code == kKindUnreadable) {
+    message = "このファイルは実行中のため変更＆起動できません。";
+  } else if (code == kKindRupo) {
+    message = "ルポのファイルなので変更＆起動しません。";
+  } else if (ext.empty()) {  // "other", and any code without an extension
+    message = "その他のファイルです。変更＆起動できません。";
+  } else {
+    const std::string renamed = ReplaceExtension(name, "." + ext);
+    if (!ports.files.Rename(name, renamed)) {
+      ports.result.SetText(ext + "の拡張子がついたファイルがあるので変更できません！");
+      return;
+    }
+    if (code == kKindExecutable) return ports.result.SetText(std::string(kExecutableRefused));
+    if (code == kKindScreenSaver) return ports.result.SetText(std::string(kScreenSaverRefused));
+    message = "拡張子を " + ext + "に変更しました。";
+    const std::string program = FindAssociatedProgram(ext, ports.associations);
+    message += program.empty() ? kNoProgram : LaunchAnnouncement(code);
+    if (ports.starter.OpenDocument(renamed, true) <= kShellExecuteFailedUpTo &&
+        !message.ends_with(kNoProgram))
+      message += kStartFailed;
+  }
+  ports.result.SetText(message);
+  ports.result.Repaint();
+}
+
+}  // namespace miwake

@@ -1,0 +1,109 @@
+// The base of every window of the program: the window procedure that finds
+// its object, the guard that shows an escaping error in the application
+// error box, the controls made from the window's table, Tab in the table's
+// order, and the focus kept while the window is inactive.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <span>
+
+#include "common/gdi_handle_win32.h"
+#include "common/message_box.h"
+
+namespace miwake {
+
+inline constexpr const char* kAppTitle = "ミワケール";
+
+enum class ControlKind { kLabel, kEdit, kReadOnlyEdit, kButton, kStatusBar };
+
+// kA: "System" 13 px in black; kAWindowText: the same in the window-text
+// colour; kForm: the window's own font; kPlatform: the control's default.
+enum class FontChoice { kA, kAWindowText, kForm, kPlatform };
+
+struct ControlRow {
+  const char* name;
+  ControlKind kind;
+  int id;
+  int left, top, width, height;
+  const char* caption;
+  FontChoice font;
+  int tab_order;               // -1: not a tab stop
+  const char* hint = nullptr;  // for the status bar while the mouse is over it
+  int menu_id = 0;             // the menu item that does what the control does
+};
+
+struct FontSpec {
+  const char* face;
+  int height;  // character height in pixels
+};
+
+struct WindowDesign {
+  const char* class_name;
+  const char* caption;
+  DWORD style;
+  int left, top, width, height;  // outer, in screen pixels
+  int icon_id;                   // 0: none
+  int menu_id;                   // 0: none
+  FontSpec form_font;
+  std::span<const ControlRow> controls;
+};
+
+// A derived class destroys its window in its own destructor when it handles
+// WM_DESTROY: by the base's destructor its handlers are gone.
+class Window {
+ public:
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  virtual ~Window();
+
+  HWND hwnd() const { return hwnd_; }
+  HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
+
+  // Keyboard handling for the message loop: Tab and Shift+Tab move through
+  // the controls in the table's tab order. True when the message was used.
+  bool PreTranslateMessage(const MSG& msg);
+
+ protected:
+  Window(const WindowDesign& design, AppMessageBox& boxes);
+
+  // Makes the window, hidden. False when it could not be made; the reason
+  // has been shown in the application error box.
+  bool CreateHidden(HINSTANCE instance);
+
+  // After the controls exist, within the window's creation.
+  virtual void OnCreate() {}
+  // A click on a button or a menu item.
+  virtual void OnCommand(int /*id*/) {}
+  virtual void OnControlMouseMove(const ControlRow& /*row*/) {}
+  // Every message the base leaves alone.
+  virtual LRESULT HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam);
+
+  LRESULT DefaultHandling(UINT msg, WPARAM wparam, LPARAM lparam) {
+    return ::DefWindowProcA(hwnd_, msg, wparam, lparam);
+  }
+  void ShowError(const std::exception& error);
+  AppMessageBox& Boxes() { return boxes_; }
+  const ControlRow* RowOf(int id) const;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam,
+                                      UINT_PTR id, DWORD_PTR self);
+  LRESULT Dispatch(UINT msg, WPARAM wparam, LPARAM lparam);
+  void CreateControls();
+  void RestoreFocus();
+  HFONT FontOf(const ControlRow& row) const;
+  COLORREF TextColourOf(const ControlRow& row) const;
+  void DrawButton(const DRAWITEMSTRUCT& item, const ControlRow& row);
+
+  const WindowDesign& design_;
+  AppMessageBox& boxes_;
+  HWND hwnd_ = nullptr;
+  HWND focus_ = nullptr;  // the control that had the focus last
+  FontHandle form_font_;
+  FontHandle font_a_;
+};
+
+}  // namespace miwake

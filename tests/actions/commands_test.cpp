@@ -1,0 +1,225 @@
+// 変更, 削除, 起動 and 変更＆起動 as the user sees them: the boxes, the texts of
+// the result field, the repaints and the starts, in their order.
+#include <gtest/gtest.h>
+
+#include "actions/associations.h"
+#include "actions/file_commands.h"
+#include "actions/launch_commands.h"
+#include "common/app_error.h"
+#include "support/command_test.h"
+
+namespace miwake {
+namespace {
+
+using testing::kExeBytes;
+using testing::kTextBytes;
+using Command = void (*)(const std::string&, const CommandPorts&);
+
+const Command kChange = ChangeExtCommand, kDelete = DeleteCommand, kLaunch = LaunchCommand,
+              kBoth = ChangeAndLaunchCommand;
+const std::string kGif("GIF89a\x01\x02\x03\x04\x05\x06\x07\x08", 14);
+const std::string kZip("PK\x03\x04\x01\x02\x03\x04", 8);
+const std::string kRupo = "TOSHIBA" + std::string(50, '\x02');
+const std::string kBlob(50, '\x02');
+
+class CommandsTest : public testing::CommandTest {
+ protected:
+  void SetUp() override {
+    boxes.log = starter.log = &result.events;
+    associations.values = {
+        {".txt", {kRegSz, "txtfile"}},
+        {"txtfile\\shell\\open\\command", {kRegSz, "\"C:\\WINDOWS\\NOTEPAD.EXE\" %1"}},
+        {".zip", {kRegSz, "zipfile"}},
+        {"zipfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\unzip.exe %1"}},
+        {".dll", {kRegSz, "dllfile"}},
+        {"dllfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\dep.exe %1"}},
+        {".crl", {kRegSz, "crlfile"}},
+        {"crlfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\cert.exe %1"}},
+    };
+  }
+  // What one run shows, events joined by " | ".
+  std::string Run(Command command, const std::string& name, int answer = kIdYes) {
+    result.events.clear();
+    boxes.answers = {answer};
+    command(name, Ports());
+    std::string shown;
+    for (std::size_t i = 0; i < result.events.size(); ++i)
+      shown += (i == 0 ? "" : " | ") + result.events[i];
+    return shown;
+  }
+};
+
+// What the user sees of a rename to .txt: the question, then the outcome.
+const std::string kAsk = "[拡張子を txt に変更しますか？]";
+const std::string kRenamed = kAsk + " | 拡張子を txtに変更しました。";
+const std::string kNoProgram = "該当するアプリケーションがありません。";
+const std::string kNotepad = "<start> \"C:\\WINDOWS\\NOTEPAD.EXE\" ";
+const std::string kUnzip = "解凍ソフトを起動します。 | <repaint> | <start> C:\\Tools\\unzip.exe ";
+const std::string kEditor = "に変更しました。エディタを起動します。 | <repaint>";
+
+TEST_F(CommandsTest, EachCommandOnEachKindOfFile) {
+  files.Add("taken.txt", "the other file");
+  const struct {
+    Command command;
+    std::string name, bytes;
+    std::string shown;
+    const char* now_named;  // null: gone
+    int answer = kIdYes;
+  } cases[] = {
+      {kChange, "a.doc", kTextBytes, kRenamed, "a.txt"},
+      {kChange, "C:\\d.old\\e", kTextBytes, kRenamed, "C:\\d.old\\e.txt"},
+      {kChange, "f.表", kTextBytes, kRenamed, "f.txt"},      // 表 ends in 0x5C, no backslash
+      {kChange, "g.ＴＸＴ", kTextBytes, kRenamed, "g.txt"},  // full-width is not folded
+      {kChange, "lib.exe", kExeBytes,
+       "[拡張子を dll に変更しますか？] | 拡張子を dllに変更しました。", "lib.dll"},
+      {kChange, "h.doc", kTextBytes, kAsk, "h.doc", kIdNo},
+      {kChange, "i.doc", kTextBytes, kRenamed, "i.txt", 0},  // only No holds it back
+      {kChange, "taken.doc", kTextBytes,
+       kAsk + " | txtの拡張子がついたファイルがあるので変更できません！", "taken.doc"},
+      {kChange, "j.TxT", kTextBytes, "正しい拡張子がついてます。", "j.TxT"},
+      {kChange, "k.txt", kBlob, "その他のファイルです。変更できません。", "k.txt"},
+      {kChange, "l.txt", kRupo, "ルポのファイルなので変更しません。", "l.txt"},
+      {kDelete, "m.exe", kExeBytes, "[削除してもよろしいですか？] | 削除しました。", nullptr},
+      {kDelete, "n.exe", kExeBytes, "[削除してもよろしいですか？]", "n.exe", kIdNo},
+      {kDelete, "o.exe", kExeBytes, "[削除してもよろしいですか？]", "o.exe", 0},
+      {kLaunch, "p.doc", kTextBytes,
+       "エディタを起動します。 | <repaint> | " + kNotepad + "\"p.doc\"", "p.doc"},
+      {kLaunch, "q.bin", kZip, kUnzip + "q.bin", "q.bin"},
+      {kLaunch, "r s.bin", kZip, kUnzip + "\"r s.bin\"", "r s.bin"},
+      {kLaunch, "lib2.bin", kExeBytes, " | <repaint> | <start> \"C:\\Tools\\dep.exe\" \"lib2.bin\"",
+       "lib2.bin"},
+      {kLaunch, "t.bin", kExeBytes, "Exeファイルのため起動させません。", "t.bin"},
+      {kLaunch, "saver.exe", kExeBytes, "スクリーンセーバーのため起動させません。", "saver.exe"},
+      {kLaunch, "u.txt", kRupo, "ルポのファイルため起動できません。", "u.txt"},
+      {kLaunch, "revoked.bin", kExeBytes, kNoProgram, "revoked.bin"},
+      {kLaunch, "v.dat", kGif, kNoProgram, "v.dat"},
+      {kLaunch, "w.dat", kBlob, kNoProgram, "w.dat"},
+      {kBoth, "x.doc", kTextBytes, "<open> owned x.txt | 拡張子を txt" + kEditor, "x.txt"},
+      {kBoth, "y.txt", kTextBytes, "<open> owned y.txt | 拡張子を txt" + kEditor, "y.txt"},
+      {kBoth, "revoked2.bin", kExeBytes,
+       "<open> owned revoked2.crl | 拡張子を crlに変更しました。 | <repaint>", "revoked2.crl"},
+      {kBoth, "z.dat", kGif,
+       "<open> owned z.gif | 拡張子を gifに変更しました。" + kNoProgram + " | <repaint>", "z.gif"},
+      {kBoth, "prog.bin", kExeBytes, "Exeファイルのため起動させません。", "prog.exe"},
+      {kBoth, "saver2.bin", kExeBytes, "スクリーンセーバーのため起動させません。", "saver2.scr"},
+      {kBoth, "taken.dat", kTextBytes, "txtの拡張子がついたファイルがあるので変更できません！",
+       "taken.dat"},
+      {kBoth, "A.dat", kBlob, "その他のファイルです。変更＆起動できません。 | <repaint>", "A.dat"},
+      {kBoth, "B.dat", kRupo, "ルポのファイルなので変更＆起動しません。 | <repaint>", "B.dat"},
+  };
+  for (const auto& c : cases) {
+    files.Add(c.name, c.bytes);
+    EXPECT_EQ(Run(c.command, c.name, c.answer), c.shown) << c.name;
+    const std::string now = c.now_named != nullptr ? c.now_named : "";
+    if (now != c.name) {
+      EXPECT_FALSE(files.FileExists(c.name)) << c.name;
+    }
+    if (!now.empty()) {
+      ASSERT_NE(files.Find(now), nullptr) << c.name;
+      EXPECT_EQ(files.Find(now)->bytes, c.bytes) << c.name;
+    }
+  }
+  EXPECT_EQ(files.Find("taken.txt")->bytes, "the other file");
+  for (const testing::ShownBox& box : boxes.shown) {
+    const bool deleting = box.text == "削除してもよろしいですか？";
+    EXPECT_EQ(box.caption, deleting ? "削除" : "拡張子の変更");
+    EXPECT_EQ(box.flags, deleting ? 0x34u : 0x24u);
+  }
+}
+
+TEST_F(CommandsTest, FailuresAsTheyAreTold) {
+  files.Add("busy.doc", kTextBytes).refuse_open = true;
+  files.Add("held.exe", kExeBytes).refuse_delete = true;
+  for (const Command command : {kChange, kLaunch, kBoth, kDelete}) {
+    EXPECT_EQ(Run(command, ""), "[ファイル名を入力して下さい！]");
+    EXPECT_EQ(Run(command, "missing.doc"), "[ファイルが存在しません！]");
+  }
+  EXPECT_EQ(Run(kChange, "busy.doc"), "このファイルは実行中のため変更できません。");
+  EXPECT_EQ(Run(kLaunch, "busy.doc"), "現在実行中です。");
+  EXPECT_EQ(Run(kBoth, "busy.doc"), "このファイルは実行中のため変更＆起動できません。 | <repaint>");
+  EXPECT_EQ(Run(kDelete, "held.exe"),
+            "[削除してもよろしいですか？] | 実行中のため削除できませんでした。");
+
+  // The system shows nothing when the program named in an association is
+  // missing, so the failure is told here.
+  starter.answer = 2;
+  files.Add("memo.doc", kTextBytes);
+  files.Add("lib.bin", kExeBytes);
+  files.Add("c.doc", kTextBytes);
+  files.Add("d.dat", kGif);
+  EXPECT_TRUE(Run(kLaunch, "memo.doc").ends_with("| エディタを起動します。起動できませんでした。"));
+  EXPECT_TRUE(Run(kLaunch, "lib.bin").ends_with("| 起動できませんでした。"));
+  EXPECT_EQ(Run(kBoth, "c.doc"),
+            "<open> owned c.txt | 拡張子を "
+            "txtに変更しました。エディタを起動します。起動できませんでした。 | "
+            "<repaint>");
+  EXPECT_EQ(
+      Run(kBoth, "d.dat"),
+      "<open> owned d.gif | 拡張子を gifに変更しました。該当するアプリケーションがありません。 | "
+      "<repaint>");
+
+  // A registry value of the wrong type ends the command, after the rename.
+  associations.values[".txt"] = {4, std::string("\x01\0\0\0", 4)};
+  files.Add("note.doc", kTextBytes);
+  EXPECT_THROW(Run(kBoth, "note.doc"), AppError);
+  EXPECT_TRUE(files.FileExists("note.txt"));
+  EXPECT_THROW(Run(kLaunch, "note.txt"), AppError);
+  EXPECT_TRUE(result.events.empty());
+}
+
+TEST(ProgramPathTest, ReducesTheStoredCommandToAnExecutable) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\WINDOWS\\NOTEPAD.EXE %1", "C:\\WINDOWS\\NOTEPAD.EXE"},
+      {"\"C:\\Program Files\\Viewer\\view.exe\" \"%1\"", "C:\\Program Files\\Viewer\\view.exe"},
+      {"C:\\Program Files\\Viewer\\view.exe /open %1", "C:\\Program Files\\Viewer\\view.exe"},
+      {"rundll32.exe shell32.dll,Entry %1", "rundll32.exe"},
+      {"%SystemRoot%\\system32\\mspaint.exe \"%1\"", "%SystemRoot%\\system32\\mspaint.exe"},
+      {"C:\\WINDOWS\\write.com %1", ""},
+      {"\"C:\\Tools\\open.cmd\" %1", ""},
+      {"\"C:\\Tools\\app.exe", "C:\\Tools\\app.exe"},
+      {"\"C:\\a.exe.d\\tool.exe\" \"%1\"", "C:\\a.exe.d\\tool.exe"},
+      {"C:\\a.exe.d\\tool.exe %1", "C:\\a.exe"},
+      {"C:\\x\\APP.Exe", "C:\\x\\APP.Exe"},
+      {"C:\\x\\app.ｅｘｅ", ""},
+      {".exe", ".exe"},
+      {"exe", ""},
+      {"\"", ""},
+      {"", ""},
+  };
+  for (const auto& [command, path] : cases)
+    EXPECT_EQ(ProgramPathFromCommand(command), path) << command;
+}
+
+TEST(FindAssociatedProgramTest, ReadsTheClassThenItsCommand) {
+  testing::FakeAssociations registry;
+  registry.values = {
+      {".txt", {kRegSz, std::string("txtfile\0junk", 12)}},
+      {"txtfile\\shell\\open\\command", {kRegSz, "C:\\WINDOWS\\NOTEPAD.EXE %1"}},
+      {".bmp", {kRegSz, "paint"}},
+      {"paint\\shell\\open\\command", {kRegExpandSz, "%SystemRoot%\\mspaint.exe \"%1\""}},
+      {".gif", {kRegSz, "raw"}},
+      {"raw\\shell\\open\\command", {kRegSz, "%SystemRoot%\\view.exe"}},
+      {".zip", {kRegSz, ""}},
+      {".cab", {4, ""}},  // empty: its type does not matter
+      {".lzh", {4, std::string("\x01\0\0\0", 4)}},
+  };
+  EXPECT_EQ(FindAssociatedProgram("txt", registry), "C:\\WINDOWS\\NOTEPAD.EXE");
+  EXPECT_EQ(FindAssociatedProgram("bmp", registry), "C:\\WINDOWS\\mspaint.exe");
+  EXPECT_EQ(FindAssociatedProgram("gif", registry), "%SystemRoot%\\view.exe");
+  for (const char* ext : {"zip", "cab", "", "jpg"}) {
+    registry.asked.clear();
+    EXPECT_EQ(FindAssociatedProgram(ext, registry), "") << ext;
+    // The command is asked for even without a class name.
+    EXPECT_EQ(registry.asked,
+              (std::vector<std::string>{"." + std::string(ext), "\\shell\\open\\command"}));
+  }
+  EXPECT_THROW(
+      try { FindAssociatedProgram("lzh", registry); } catch (const AppError& e) {
+        EXPECT_STREQ(e.what(), "'' のﾃﾞｰﾀ型が不正です");
+        throw;
+      },
+      AppError);
+}
+
+}  // namespace
+}  // namespace miwake
