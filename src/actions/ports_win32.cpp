@@ -32,12 +32,13 @@ std::optional<RegistryValue> Win32FileAssociations::DefaultValue(const std::stri
 }
 
 std::string Win32FileAssociations::ExpandEnvironment(const std::string& text) {
-  std::string expanded(std::max<DWORD>(::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0), 1),
-                       '\0');
+  // The count may be in characters rather than bytes (Wine): room for two
+  // bytes each holds any double-byte text.
+  const DWORD count = ::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+  std::string expanded(2 * std::max<DWORD>(count, 1), '\0');
   const DWORD needed = ::ExpandEnvironmentStringsA(text.c_str(), expanded.data(),
                                                    static_cast<DWORD>(expanded.size()));
   if (needed == 0 || needed > expanded.size()) return text;
-  // The count may include room that double-byte text did not need.
   expanded.resize(std::strlen(expanded.c_str()));
   return expanded;
 }

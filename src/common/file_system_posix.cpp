@@ -106,8 +106,11 @@ class PosixFileSystem final : public FileSystem {
       return true;
     if (errno != EINVAL && errno != ENOSYS) return Check(false);
     // File systems without the no-replace rename: a hard link fails on an
-    // existing name just as well.
-    return Check(::link(from.c_str(), to.c_str()) == 0 && ::unlink(from.c_str()) == 0);
+    // existing name just as well. The file must not stay under both names.
+    if (!Check(::link(from.c_str(), to.c_str()) == 0)) return false;
+    if (Check(::unlink(from.c_str()) == 0)) return true;
+    ::unlink(to.c_str());
+    return false;
   }
 
   bool Delete(const std::string& name) override { return Check(::unlink(name.c_str()) == 0); }
