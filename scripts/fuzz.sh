@@ -13,8 +13,12 @@ cmake --build "$build"
 
 "$build/sanitized_tests"
 
+# The seeds: the stored PE samples and the real files.
+data="$root/tests/data"
 mkdir -p "$build/corpus/pe_version_fuzz" "$build/corpus/first_block_fuzz" "$build/artifacts"
-"$build/fuzz_seeds" "$build/corpus/pe_version_fuzz" "$build/corpus/first_block_fuzz"
+cp "$data"/pe-samples/*.dll "$data"/pe-samples/*.block "$data"/real/pe/* \
+  "$build/corpus/pe_version_fuzz/"
+find "$data/real" -type f ! -name '*.tsv' -exec cp {} "$build/corpus/first_block_fuzz/" \;
 
 # The name search starts at offset 2080 and reads some 310 KiB at a time, so
 # its inputs may be long enough to cross one read.

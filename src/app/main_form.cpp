@@ -22,13 +22,6 @@ std::string ExecutableFolder() {
   return std::string(full.substr(0, LastDelimiterEnd(full, "\\:", nullptr)));
 }
 
-std::string WindowText(HWND window) {
-  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(
-      ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 struct CommandRow {
   int id;
   void (Tmainform::*handler)();
@@ -229,9 +222,13 @@ void Tmainform::Button7Click() {
   ChangeAndLaunchCommand(Edit1Text(), Commands());
 }
 
-// The dialogs of the menu items below land with their own changes.
-void Tmainform::K1Click() {}
-void Tmainform::KA1Click() {}
+void Tmainform::K1Click() {
+  if (setdirform_ != nullptr) setdirform_->ShowFront();
+}
+
+void Tmainform::KA1Click() {
+  if (about_box_ != nullptr) about_box_->ShowFront();
+}
 
 void Tmainform::Button5Click() {
   ::PostMessageA(hwnd(), WM_CLOSE, 0, 0);

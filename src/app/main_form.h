@@ -31,6 +31,13 @@ class Tmainform final : public Window {
   Tmainform(Passkey, const AppPorts& ports, MainFormOptions options);
   ~Tmainform() override;
 
+  const std::string& AppDir() const { return app_dir_; }
+  // The windows that K1 and KA1 show; they must outlive this one's use of them.
+  void SetDialogs(Window* setdirform, Window* about_box) {
+    setdirform_ = setdirform;
+    about_box_ = about_box;
+  }
+
   // The handlers, by the names the window's design gives them. A menu item
   // that does what a button does runs the button's handler: K2Click is
   // Button2Click, K3Click Button3Click, Delete1Click Button4Click, P2Click
@@ -70,6 +77,8 @@ class Tmainform final : public Window {
   std::string app_dir_;
   std::string hint_;
   std::unique_ptr<EditResult> result_;
+  Window* setdirform_ = nullptr;
+  Window* about_box_ = nullptr;
 };
 
 // The show command with which the main window first appears.

@@ -2,8 +2,12 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #include "app/main_form.h"
 #include "app/win32_platform.h"
+#include "dialogs/about_box.h"
+#include "dialogs/setdir_form.h"
 
 namespace {
 
@@ -28,10 +32,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   auto form = miwake::Tmainform::Create(instance, platform.Ports());
   if (!form) return 1;
   platform.SetMainWindow(form->hwnd());
+  const miwake::AppPorts ports = platform.Ports();
+  const miwake::DialogPorts dialog_ports{ports.profiles, ports.files, ports.boxes, form->hwnd(),
+                                         form->AppDir()};
+  // Created after the main window, hidden, in this order.
+  const auto setdirform = miwake::Tsetdirform::Create(instance, dialog_ports);
+  const auto about_box = miwake::TAboutBox::Create(instance, dialog_ports);
+  form->SetDialogs(setdirform.get(), about_box.get());
   ::ShowWindow(form->hwnd(), miwake::MainWindowShowCommand(show));
+  miwake::Window* windows[] = {form.get(), setdirform.get(), about_box.get()};
   MSG msg{};
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (form->PreTranslateMessage(msg)) continue;
+    if (std::any_of(std::begin(windows), std::end(windows),
+                    [&](miwake::Window* w) { return w && w->PreTranslateMessage(msg); }))
+      continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }

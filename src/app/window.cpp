@@ -44,7 +44,49 @@ bool CanTakeFocus(HWND control) {
   return control != nullptr && ::IsWindowVisible(control) && ::IsWindowEnabled(control);
 }
 
+bool IsButton(const ControlRow& row) {
+  return row.kind == ControlKind::kButton || row.kind == ControlKind::kDefaultButton;
+}
+
+char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// The letter after a single "&" in a caption, or 0.
+char MnemonicOf(std::string_view caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] != '&') return LowerAscii(caption[i + 1]);
+    ++i;
+  }
+  return '\0';
+}
+
 }  // namespace
+
+std::string WindowText(HWND window) {
+  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+SIZE GlyphSize(HBITMAP bitmap, int count) {
+  BITMAP info{};
+  ::GetObjectA(bitmap, sizeof info, &info);
+  return {info.bmWidth / count, info.bmHeight};
+}
+
+void DrawTransparent(HDC dc, HBITMAP bitmap, POINT at, int index, int count) {
+  const SIZE size = GlyphSize(bitmap, count);
+  const MemoryDc memory(::CreateCompatibleDC(dc));
+  const HGDIOBJ previous = ::SelectObject(memory.get(), bitmap);
+  const int left = index * size.cx;
+  const COLORREF clear = ::GetPixel(memory.get(), left, size.cy - 1);
+  ::TransparentBlt(dc, at.x, at.y, size.cx, size.cy, memory.get(), left, 0, size.cx, size.cy,
+                   clear);
+  ::SelectObject(memory.get(), previous);
+}
 
 Window::Window(const WindowDesign& design, AppMessageBox& boxes) : design_(design), boxes_(boxes) {}
 
@@ -52,7 +94,7 @@ Window::~Window() {
   if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
 }
 
-bool Window::CreateHidden(HINSTANCE instance) {
+bool Window::CreateHidden(HINSTANCE instance, HWND owner) {
   try {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
@@ -63,9 +105,29 @@ bool Window::CreateHidden(HINSTANCE instance) {
   }
   const HMENU menu =
       design_.menu_id != 0 ? ::LoadMenuA(instance, MAKEINTRESOURCEA(design_.menu_id)) : nullptr;
-  ::CreateWindowExA(0, design_.class_name, design_.caption, design_.style, design_.left,
-                    design_.top, design_.width, design_.height, nullptr, menu, instance, this);
+  RECT outer{0, 0, design_.width, design_.height};
+  if (design_.client_size)
+    ::AdjustWindowRectEx(&outer, design_.style, menu != nullptr, design_.ex_style);
+  ::CreateWindowExA(design_.ex_style, design_.class_name, design_.caption, design_.style,
+                    design_.left, design_.top, outer.right - outer.left, outer.bottom - outer.top,
+                    owner, menu, instance, this);
   return hwnd_ != nullptr;
+}
+
+void Window::ShowFront() {
+  if (!::IsWindowVisible(hwnd_)) {
+    const bool first = !controls_made_;
+    if (first) CreateControls();
+    try {
+      if (first) OnCreate();
+      OnShow();
+    } catch (const std::exception& error) {
+      ShowError(error);
+    }
+    ::ShowWindow(hwnd_, SW_SHOW);
+  }
+  ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ::SetForegroundWindow(hwnd_);
 }
 
 LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -95,23 +157,19 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM l
 LRESULT CALLBACK Window::ControlProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR id,
                                      DWORD_PTR self) {
   auto* window = reinterpret_cast<Window*>(self);
-  switch (msg) {
-    case WM_SETFOCUS:
-      window->focus_ = hwnd;
-      break;
-    case WM_MOUSEMOVE:
-      try {
-        if (const ControlRow* row = window->RowOf(static_cast<int>(id)))
-          window->OnControlMouseMove(*row);
-      } catch (const std::exception& error) {
-        window->ShowError(error);
-      }
-      break;
-    case WM_NCDESTROY:
-      ::RemoveWindowSubclass(hwnd, ControlProc, id);
-      break;
-    default:
-      break;
+  if (msg == WM_SETFOCUS) window->focus_ = hwnd;
+  if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, ControlProc, id);
+  try {
+    if (msg == WM_MOUSEMOVE) {
+      if (const ControlRow* row = window->RowOf(static_cast<int>(id)))
+        window->OnControlMouseMove(*row);
+    } else if (msg == WM_KEYDOWN) {
+      CustomControl* custom = window->CustomOf(static_cast<int>(id));
+      if (custom != nullptr && custom->KeyDown(wparam)) return 0;
+    }
+  } catch (const std::exception& error) {
+    window->ShowError(error);
+    if (msg == WM_KEYDOWN) return 0;
   }
   return ::DefSubclassProc(hwnd, msg, wparam, lparam);
 }
@@ -119,6 +177,7 @@ LRESULT CALLBACK Window::ControlProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
 LRESULT Window::Dispatch(UINT msg, WPARAM wparam, LPARAM lparam) {
   switch (msg) {
     case WM_CREATE:
+      if (design_.lazy_controls) return 0;
       // A window without its controls is of no use: its creation fails.
       try {
         CreateControls();
@@ -134,7 +193,11 @@ LRESULT Window::Dispatch(UINT msg, WPARAM wparam, LPARAM lparam) {
       return result;
     }
     case WM_COMMAND:
-      if (lparam == 0 || HIWORD(wparam) == BN_CLICKED) OnCommand(LOWORD(wparam));
+      if (lparam == 0 || HIWORD(wparam) == BN_CLICKED) {
+        OnCommand(LOWORD(wparam));
+      } else if (CustomControl* custom = CustomOf(LOWORD(wparam))) {
+        custom->Notify(HIWORD(wparam));
+      }
       return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT: {
@@ -152,8 +215,19 @@ LRESULT Window::Dispatch(UINT msg, WPARAM wparam, LPARAM lparam) {
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       const ControlRow* row = RowOf(static_cast<int>(item.CtlID));
-      if (item.CtlType != ODT_BUTTON || row == nullptr) break;
-      DrawButton(item, *row);
+      CustomControl* custom = CustomOf(static_cast<int>(item.CtlID));
+      if (row == nullptr) break;
+      if (item.CtlType == ODT_BUTTON) {
+        DrawButton(item, *row);
+      } else if (row->kind == ControlKind::kPicture) {
+        const auto instance =
+            reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
+        const auto icon =
+            static_cast<HICON>(::LoadImageA(instance, row->picture, IMAGE_ICON, 32, 32, LR_SHARED));
+        ::DrawIconEx(item.hDC, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+      } else if (custom != nullptr) {
+        custom->Draw(item);
+      }
       return TRUE;
     }
     default:
@@ -199,43 +273,91 @@ void Window::CreateControls() {
   std::stable_sort(rows.begin(), rows.end(), [](const ControlRow* a, const ControlRow* b) {
     return static_cast<unsigned>(a->tab_order) < static_cast<unsigned>(b->tab_order);
   });
-  for (const ControlRow* row : rows) {
-    DWORD style = WS_CHILD | WS_VISIBLE | (row->tab_order >= 0 ? WS_TABSTOP : 0);
-    DWORD ex_style = 0;
-    const char* window_class = "BUTTON";
-    switch (row->kind) {
-      case ControlKind::kLabel:
-        // SS_NOTIFY: a label takes the mouse itself, so moving over it
-        // leaves the hint as it is.
-        window_class = "STATIC";
-        style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
-        break;
-      case ControlKind::kEdit:
-      case ControlKind::kReadOnlyEdit:
-        window_class = "EDIT";
-        ex_style = WS_EX_CLIENTEDGE;
-        style |= ES_AUTOHSCROLL | (row->kind == ControlKind::kReadOnlyEdit ? ES_READONLY : 0);
-        break;
-      case ControlKind::kButton:
-        // Drawn by the window, so that its caption takes the table's colour.
-        style |= BS_OWNERDRAW;
-        break;
-      case ControlKind::kStatusBar:
-        window_class = STATUSCLASSNAMEA;
-        style |= SBARS_SIZEGRIP;
-        break;
-    }
-    const HWND control = ::CreateWindowExA(
-        ex_style, window_class, row->caption, style, row->left, row->top, row->width, row->height,
-        hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance, nullptr);
-    if (control == nullptr) throw AppError(std::string(row->name) + " を作成できません");
-    if (const HFONT font = FontOf(*row))
-      ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-    if (window_class == std::string_view("EDIT")) ::SendMessageA(control, EM_SETLIMITTEXT, 0, 0);
-    if (row->kind == ControlKind::kStatusBar) ::SendMessageA(control, SB_SIMPLE, TRUE, 0);
-    ::SetWindowSubclass(control, ControlProc, static_cast<UINT_PTR>(row->id),
-                        reinterpret_cast<DWORD_PTR>(this));
+  try {
+    for (const ControlRow* row : rows) MakeControl(*row, instance);
+  } catch (...) {
+    // Made again from the start at the next attempt.
+    while (const HWND child = ::GetWindow(hwnd_, GW_CHILD)) ::DestroyWindow(child);
+    glyphs_.clear();
+    throw;
   }
+  controls_made_ = true;
+}
+
+void Window::MakeControl(const ControlRow& row, HINSTANCE instance) {
+  DWORD style = WS_CHILD | WS_VISIBLE | (row.tab_order >= 0 ? WS_TABSTOP : 0);
+  DWORD ex_style = 0;
+  const char* window_class = "BUTTON";
+  int left = row.left, top = row.top, height = row.height;
+  if (const ControlRow* panel = RowOf(row.inside); panel != nullptr && row.inside != 0) {
+    left += panel->left;
+    top += panel->top;
+  }
+  switch (row.kind) {
+    case ControlKind::kLabel:
+      // SS_NOTIFY: a label takes the mouse itself, so moving over it
+      // leaves the hint as it is.
+      window_class = "STATIC";
+      style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+      break;
+    case ControlKind::kEdit:
+    case ControlKind::kReadOnlyEdit:
+      window_class = "EDIT";
+      ex_style = WS_EX_CLIENTEDGE;
+      style |= ES_AUTOHSCROLL | (row.kind == ControlKind::kReadOnlyEdit ? ES_READONLY : 0);
+      break;
+    case ControlKind::kButton:
+    case ControlKind::kDefaultButton:
+      // Drawn by the window, so that its caption takes the table's colour.
+      style |= BS_OWNERDRAW;
+      break;
+    case ControlKind::kStatusBar:
+      window_class = STATUSCLASSNAMEA;
+      style |= SBARS_SIZEGRIP;
+      break;
+    case ControlKind::kDropDownList:
+      // The height given is the closed box's; the list drops below it.
+      window_class = "COMBOBOX";
+      style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL;
+      height += 8 * row.height;
+      break;
+    case ControlKind::kOwnerDrawList:
+      window_class = "LISTBOX";
+      ex_style = WS_EX_CLIENTEDGE;
+      style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+      break;
+    case ControlKind::kPanel:
+      window_class = "STATIC";
+      style |= SS_ETCHEDFRAME;
+      break;
+    case ControlKind::kPicture:
+      window_class = "STATIC";
+      style |= SS_OWNERDRAW;
+      break;
+  }
+  const HWND control = ::CreateWindowExA(
+      ex_style, window_class, row.caption, style, left, top, row.width, height, hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
+  if (control == nullptr) throw AppError(std::string(row.name) + " を作成できません");
+  if (const HFONT font = FontOf(row))
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+  if (window_class == std::string_view("EDIT")) ::SendMessageA(control, EM_SETLIMITTEXT, 0, 0);
+  if (row.kind == ControlKind::kStatusBar) ::SendMessageA(control, SB_SIMPLE, TRUE, 0);
+  // Below the controls that stand on it.
+  if (row.kind == ControlKind::kPanel)
+    ::SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (IsButton(row) && row.picture != nullptr) {
+    glyphs_.emplace_back(row.id, BitmapHandle(static_cast<HBITMAP>(
+                                     ::LoadImageA(instance, row.picture, IMAGE_BITMAP, 0, 0, 0))));
+  }
+  ::SetWindowSubclass(control, ControlProc, static_cast<UINT_PTR>(row.id),
+                      reinterpret_cast<DWORD_PTR>(this));
+}
+
+HBITMAP Window::GlyphOf(int id) const {
+  for (const auto& [owner, bitmap] : glyphs_)
+    if (owner == id) return bitmap.get();
+  return nullptr;
 }
 
 void Window::RestoreFocus() {
@@ -251,8 +373,44 @@ void Window::RestoreFocus() {
 }
 
 bool Window::PreTranslateMessage(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
   if (hwnd_ == nullptr || (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd))) return false;
+  if (msg.message == WM_SYSCHAR) return PressMnemonic(static_cast<char>(msg.wParam));
+  if (msg.message != WM_KEYDOWN) return false;
+  if (msg.wParam == VK_RETURN) return PressEnter();
+  return msg.wParam == VK_TAB && MoveByTab();
+}
+
+void Window::Click(int id) {
+  ::SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Control(id)));
+}
+
+bool Window::PressEnter() {
+  const HWND focus = ::GetFocus();
+  const ControlRow* focused = ::IsChild(hwnd_, focus) ? RowOf(::GetDlgCtrlID(focus)) : nullptr;
+  if (focused != nullptr && IsButton(*focused)) {
+    Click(focused->id);
+    return true;
+  }
+  for (const ControlRow& row : design_.controls) {
+    if (row.kind != ControlKind::kDefaultButton || !CanTakeFocus(Control(row.id))) continue;
+    Click(row.id);
+    return true;
+  }
+  return false;
+}
+
+bool Window::PressMnemonic(char key) {
+  for (const ControlRow& row : design_.controls) {
+    if (!IsButton(row) || MnemonicOf(row.caption) != LowerAscii(key)) continue;
+    if (!CanTakeFocus(Control(row.id))) return false;
+    Click(row.id);
+    return true;
+  }
+  return false;
+}
+
+bool Window::MoveByTab() {
   std::vector<const ControlRow*> stops;
   for (const ControlRow& row : design_.controls)
     if (row.tab_order >= 0) stops.push_back(&row);
@@ -285,17 +443,25 @@ void Window::DrawButton(const DRAWITEMSTRUCT& item, const ControlRow& row) {
   const HDC dc = item.hDC;
   RECT frame = item.rcItem;
   const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+  if (row.kind == ControlKind::kDefaultButton) {
+    ::FrameRect(dc, &frame, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    ::InflateRect(&frame, -1, -1);
+  }
   ::DrawFrameControl(dc, &frame, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
-  std::string caption(static_cast<std::size_t>(::GetWindowTextLengthA(item.hwndItem)) + 1, '\0');
-  caption.resize(static_cast<std::size_t>(
-      ::GetWindowTextA(item.hwndItem, caption.data(), static_cast<int>(caption.size()))));
+  const std::string caption = WindowText(item.hwndItem);
   RECT text = item.rcItem;
   if (pushed) ::OffsetRect(&text, 1, 1);
+  const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+  if (const HBITMAP glyphs = GlyphOf(row.id)) {
+    const SIZE one = GlyphSize(glyphs, 2);
+    DrawTransparent(dc, glyphs, {text.left + 2, (text.top + text.bottom - one.cy) / 2},
+                    disabled ? 1 : 0, 2);
+    text.left += 2 + one.cx;
+  }
   const int saved = ::SaveDC(dc);
   ::SelectObject(dc, FontOf(row) != nullptr ? FontOf(row) : ::GetStockObject(DEFAULT_GUI_FONT));
   ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(
-      dc, (item.itemState & ODS_DISABLED) != 0 ? ::GetSysColor(COLOR_GRAYTEXT) : TextColourOf(row));
+  ::SetTextColor(dc, disabled ? ::GetSysColor(COLOR_GRAYTEXT) : TextColourOf(row));
   const UINT prefix = (item.itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0;
   ::DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | prefix);

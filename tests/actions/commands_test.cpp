@@ -30,6 +30,7 @@ class CommandsTest : public testing::CommandTest {
         {".txt", {kRegSz, "txtfile"}},
         {"txtfile\\shell\\open\\command", {kRegSz, "\"C:\\WINDOWS\\NOTEPAD.EXE\" %1"}},
         {".zip", {kRegSz, "zipfile"}},
+        {".lzh", {kRegSz, "zipfile"}},
         {"zipfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\unzip.exe %1"}},
         {".dll", {kRegSz, "dllfile"}},
         {"dllfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\dep.exe %1"}},
@@ -85,6 +86,7 @@ TEST_F(CommandsTest, EachCommandOnEachKindOfFile) {
       {kLaunch, "p.doc", kTextBytes,
        "エディタを起動します。 | <repaint> | " + kNotepad + "\"p.doc\"", "p.doc"},
       {kLaunch, "q.bin", kZip, kUnzip + "q.bin", "q.bin"},
+      {kLaunch, "q.lzh", "\x01\x02\x03lh5", kUnzip + "q.lzh", "q.lzh"},
       {kLaunch, "r s.bin", kZip, kUnzip + "\"r s.bin\"", "r s.bin"},
       {kLaunch, "lib2.bin", kExeBytes, " | <repaint> | <start> \"C:\\Tools\\dep.exe\" \"lib2.bin\"",
        "lib2.bin"},
@@ -142,13 +144,14 @@ TEST_F(CommandsTest, FailuresAsTheyAreTold) {
 
   // The system shows nothing when the program named in an association is
   // missing, so the failure is told here.
-  starter.answer = 2;
+  starter.answer = 31;  // the highest failure of WinExec; 32 is that of ShellExecuteA
   files.Add("memo.doc", kTextBytes);
   files.Add("lib.bin", kExeBytes);
   files.Add("c.doc", kTextBytes);
   files.Add("d.dat", kGif);
   EXPECT_TRUE(Run(kLaunch, "memo.doc").ends_with("| エディタを起動します。起動できませんでした。"));
   EXPECT_TRUE(Run(kLaunch, "lib.bin").ends_with("| 起動できませんでした。"));
+  starter.answer = 32;
   EXPECT_EQ(Run(kBoth, "c.doc"),
             "<open> owned c.txt | 拡張子を "
             "txtに変更しました。エディタを起動します。起動できませんでした。 | "
@@ -184,6 +187,7 @@ TEST(ProgramPathTest, ReducesTheStoredCommandToAnExecutable) {
       {".exe", ".exe"},
       {"exe", ""},
       {"\"", ""},
+      {"\"\" C:\\x.exe", ""},
       {"", ""},
   };
   for (const auto& [command, path] : cases)

@@ -10,17 +10,13 @@ namespace {
 struct TestKeys {
   TestKeys() { ::RegDeleteTreeA(HKEY_CLASSES_ROOT, name.c_str()); }
   ~TestKeys() { ::RegDeleteTreeA(HKEY_CLASSES_ROOT, name.c_str()); }
-  // The key below the test root, with a default value unless `type` is 0.
+  // The key below the test root with a default value, or for type 0 only a
+  // value of another name.
   void Make(const std::string& sub, DWORD type = 0, std::string_view data = {}) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CLASSES_ROOT, (name + "\\" + sub).c_str(), 0, nullptr, 0,
-                                KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(::RegSetKeyValueA(HKEY_CLASSES_ROOT, (name + "\\" + sub).c_str(),
+                                type != 0 ? nullptr : "other", type != 0 ? type : REG_SZ,
+                                data.data(), data.size()),
               ERROR_SUCCESS);
-    const auto* bytes = reinterpret_cast<const BYTE*>(data.data());
-    if (type != 0) {
-      EXPECT_EQ(::RegSetValueExA(key, nullptr, 0, type, bytes, data.size()), ERROR_SUCCESS);
-    }
-    ::RegCloseKey(key);
   }
   const std::string name = "miwake-test-" + std::to_string(::GetCurrentProcessId());
 };

@@ -6,7 +6,6 @@
 #include "app/main_form_fixture.h"
 #include "common/message_box_win32.h"
 #include "common/win32_handle.h"
-#include "support/pe_builder.h"
 
 namespace miwake {
 namespace {
@@ -117,9 +116,9 @@ TEST_F(MainFormTest, HintsFollowTheButtonsAndStayOverFieldsAndLabels) {
 }
 
 TEST_F(MainFormTest, IdentifyBrowseAndHelp) {
+  // Its version resource names it S.SCR, in Japanese with code page 932.
   const std::string saver = scratch.path() + "saver.exe";
-  ASSERT_TRUE(testing::WriteBytes(
-      saver, testing::BuildPe({.versions = {testing::SimpleVersion(0x0411, 932, u"S.SCR")}})));
+  ASSERT_TRUE(::CopyFileA(MIWAKE_TEST_DATA "/pe-samples/saver-scr.dll", saver.c_str(), TRUE));
   scratch.Write("FMIWAKER.ini", "[Dir]\r\nDir=" + scratch.path() + "start\\\r\n");
   Make();
   EXPECT_EQ(Run(kButton2, ""), "");

@@ -18,10 +18,9 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
   testing::MemoryFileSystem files;
   files.Add("memo.txt", "hello\n");
   files.Add("pic.dat", "GIF89a\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0b\x0c");
-  files.Add("in use", "x").refuse_open = true;
-  files.Add("-dash", "text");
+  files.Add("a\"b\\c\td", "x").refuse_open = true;
   files.Add("-", "text");
-  files.Add("a\"b\\c\td", "text");
+  files.Add("--json", "text");
   const std::string text = U8(u8"これはテキスト(TXT)ファイルです。\n"), usage = "Usage: miwake";
   const struct {
     std::vector<std::string> args;
@@ -31,24 +30,20 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
   } cases[] = {
       {{"memo.txt"}, kExitAllIdentified, text, ""},
       {{"memo.txt"}, kExitAllIdentified, "これはテキスト(TXT)ファイルです。\n", "", false},
-      {{"missing", "", "memo.txt", "in use"},
+      {{"missing", "", "memo.txt", "a\"b\\c\td"},
        kExitSomeNotIdentified,
-       "memo.txt: " + text + U8(u8"in use: このファイルは実行中のため判別不能です。\n"),
+       "memo.txt: " + text + U8(u8"a\"b\\c\td: このファイルは実行中のため判別不能です。\n"),
        U8(u8"miwake: \"missing\": ファイルが存在しません！\n"
           u8"miwake: \"\": ファイル名を入力して下さい！\n")},
-      {{"--", "-dash", "-"}, kExitAllIdentified, "-dash: " + text + "-: " + text, ""},
-      {{"-"}, kExitAllIdentified, text, ""},
-      {{"--json", "pic.dat", "in use", "a\"b\\c\td"},
+      {{"-", "--", "--json"}, kExitAllIdentified, "-: " + text + "--json: " + text, ""},
+      {{"--json", "pic.dat", "a\"b\\c\td"},
        kExitSomeNotIdentified,
        U8(u8"{\"path\":\"pic.dat\",\"code\":108,\"extension\":\"gif\",\"label\":\"画像(GIF)\","
           u8"\"sentence\":\"これは画像(GIF)ファイルです。\"}\n"
-          u8"{\"path\":\"in use\",\"code\":-1,\"extension\":\"\",\"label\":null,"
-          u8"\"sentence\":\"このファイルは実行中のため判別不能です。\"}\n"
-          u8"{\"path\":\"a\\\"b\\\\c\\u0009d\",\"code\":1,\"extension\":\"txt\","
-          u8"\"label\":\"テキスト(TXT)\",\"sentence\":\"これはテキスト(TXT)ファイルです。\"}\n"),
+          u8"{\"path\":\"a\\\"b\\\\c\\u0009d\",\"code\":-1,\"extension\":\"\",\"label\":null,"
+          u8"\"sentence\":\"このファイルは実行中のため判別不能です。\"}\n"),
        ""},
       {{}, kExitUsage, "", "miwake: no file named\n" + usage},
-      {{"--json"}, kExitUsage, "", "miwake: no file named\n" + usage},
       {{"--bogus", "memo.txt"}, kExitUsage, "", "miwake: unknown option --bogus\n" + usage},
       {{"memo.txt", "-h"}, kExitAllIdentified, usage, ""},
   };

@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 
-#include "common/text.h"
 #include "common/win32_handle.h"
 #include "identify/classifier.h"
 #include "identify/kinds.h"
@@ -82,8 +81,6 @@ TEST_F(Win32FileSystemTest, ShiftJisNamesWhoseSecondByteIsABackslash) {
   // 表 and ソ are 95 5C and 83 5C in code page 932.
   const std::string folder = dir.MakeFolder("ソ.d");
   const std::string name = dir.Write("ソ.d\\memo.表", "text");
-  EXPECT_EQ(ExtensionOf(name), ".表");
-  EXPECT_EQ(ReplaceExtension(name, ".txt"), folder + "\\memo.txt");
   EXPECT_EQ(classifier.IdentifyFile(name), 1);
   EXPECT_TRUE(files->Rename(name, folder + "\\memo.txt"));
   EXPECT_TRUE(files->FileExists(folder + "\\memo.txt"));

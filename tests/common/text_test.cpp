@@ -25,6 +25,7 @@ TEST(TextTest, FindsAndReplacesTheExtension) {
     EXPECT_EQ(ExtensionOf(name), extension) << name;
     EXPECT_EQ(ReplaceExtension(name, ".txt"), with_txt) << name;
   }
+  EXPECT_EQ(LastDelimiterEnd("表", "\\", nullptr), 0u) << "a trail byte first is no backslash";
 }
 
 TEST(TextTest, SameTextAsciiFoldsOnlyAsciiLettersAndErrorTexts) {

@@ -1,25 +1,18 @@
 // The platform's file system (POSIX natively, Win32 under Wine) and the
-// engine on files on disk: the corpus of real third-party files
-// (data/real/expected.tsv: code, extension, file), and built executables,
-// which the Windows build reads through the system's version functions.
+// engine on files on disk: the corpus of real third-party files and the PE
+// samples, whose version resources the Windows build reads through the
+// system's version functions.
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 
 #include "identify/classifier.h"
 #include "identify/version_refiner.h"
-#include "support/pe_builder.h"
+#include "support/sample_files.h"
 #include "support/temp_folder.h"
 
 namespace miwake {
 namespace {
-
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 TEST(PlatformFileSystemTest, NeverReplacesAFileAndReportsWindowsErrorCodes) {
   const testing::TempFolder dir;
@@ -33,7 +26,7 @@ TEST(PlatformFileSystemTest, NeverReplacesAFileAndReportsWindowsErrorCodes) {
                files->FolderExists(c) || files->FileExists(""));
   EXPECT_FALSE(files->Rename(a, b));
   EXPECT_EQ(files->LastError(), 183);  // ERROR_ALREADY_EXISTS
-  EXPECT_EQ(Contents(a) + Contents(b), "firstsecond");
+  EXPECT_EQ(testing::FileBytes(a) + testing::FileBytes(b), "firstsecond");
   EXPECT_FALSE(files->OpenForReading(c));
   EXPECT_EQ(files->LastError(), 2);  // ERROR_FILE_NOT_FOUND
 #ifndef _WIN32
@@ -41,7 +34,7 @@ TEST(PlatformFileSystemTest, NeverReplacesAFileAndReportsWindowsErrorCodes) {
   EXPECT_EQ(files->LastError(), 1000 + ENAMETOOLONG) << "an error Windows has no number for";
 #endif
   EXPECT_TRUE(files->Rename(a, c) && files->Delete(b));
-  EXPECT_EQ(Contents(c), "first");
+  EXPECT_EQ(testing::FileBytes(c), "first");
   EXPECT_FALSE(files->FileExists(a) || files->Delete(b));
   EXPECT_EQ(files->LastError(), 2);
 
@@ -58,44 +51,28 @@ TEST(PlatformFileSystemTest, NeverReplacesAFileAndReportsWindowsErrorCodes) {
   EXPECT_TRUE(file->Close());
 }
 
-class RealFilesTest : public ::testing::Test {
- protected:
-  std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
+// The tables: code, then extension or OriginalFilename, then file.
+TEST(RealFilesTest, EachFileGetsItsCodeAndEachSampleItsOriginalFilename) {
+  const auto files = MakePlatformFileSystem();
   NoBusyCursor cursor;
   VersionResourceRefiner refiner;
   Classifier classifier{*files, cursor, refiner};
-};
-
-TEST_F(RealFilesTest, EachFileOfTheCorpusGetsItsCode) {
-  const std::string dir = MIWAKE_REAL_FILES_DIR;
-  std::ifstream table(dir + "/expected.tsv");
-  int checked = 0;
-  for (std::string line; std::getline(table, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    const std::string file = line.substr(line.rfind('\t') + 1);
-    if (!files->FileExists(dir + "/" + file)) continue;  // listed, but not shipped
-    EXPECT_EQ(classifier.IdentifyFile(dir + "/" + file), std::stoi(line)) << file;
-    ++checked;
-  }
-  EXPECT_GE(checked, 70) << "no table under " << dir;
-}
-
-TEST_F(RealFilesTest, BuiltExecutablesGiveWhatWindowsGivesWhateverTheirNameOnDisk) {
-  const testing::TempFolder dir;
-  for (const testing::SampleImage& sample : testing::SampleImages()) {
-    const std::string path = dir / (sample.name + ".bin");
-    ASSERT_TRUE(testing::WriteBytes(path, sample.bytes));
-    EXPECT_EQ(ReadOriginalFilename(path), sample.expected) << sample.name;
+  for (const std::string folder : {"/real/", "/pe-samples/"}) {
+    const std::string dir = MIWAKE_TEST_DATA + folder;
+    int checked = 0;
+    for (const auto& row : testing::ReadTable(dir + "expected.tsv")) {
+      const std::string file = dir + row.at(2);
+      if (!files->FileExists(file)) continue;  // listed, but not shipped
+      EXPECT_EQ(classifier.IdentifyFile(file), std::stoi(row[0])) << file;
+      if (folder == "/pe-samples/") {
+        EXPECT_EQ(ReadOriginalFilename(file), row[1]) << file;
+      }
+      ++checked;
+    }
+    EXPECT_GE(checked, 15) << "no table under " << dir;
   }
   EXPECT_EQ(ReadOriginalFilename(""), "");
-  EXPECT_EQ(ReadOriginalFilename(dir / "missing.dll"), "");
-  const std::tuple<const char*, std::u16string, int> cases[] = {
-      {"setup.exe", u"MYLIB.DLL", 2}, {"tool.dll", u"tool.exe", 105}, {"a.exe", u"b.SCR", 4}};
-  for (const auto& [stored_as, original, code] : cases) {
-    const auto version = testing::SimpleVersion(0x0411, 1200, original);
-    ASSERT_TRUE(testing::WriteBytes(dir / stored_as, testing::BuildPe({.versions = {version}})));
-    EXPECT_EQ(classifier.IdentifyFile(dir / stored_as), code) << stored_as;
-  }
+  EXPECT_EQ(ReadOriginalFilename(MIWAKE_TEST_DATA "/missing.dll"), "");
 }
 
 }  // namespace

@@ -1,0 +1,107 @@
+#include "dialogs/folder_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+namespace miwake {
+namespace {
+
+using enum FolderPicture;
+
+TEST(DriveItemTest, TextAndPictureFollowTheDriveType) {
+  struct Row {
+    unsigned type;
+    std::optional<std::string_view> network;
+    std::string text;
+    std::optional<DrivePicture> picture;
+  };
+  const Row rows[] = {
+      {kDriveRemovable, std::nullopt, "A:", DrivePicture::kFloppy},
+      {kDriveFixed, std::nullopt, "A: [Sys]", DrivePicture::kHard},
+      {kDriveRemote, "\\\\srv\\pub", "A: \\\\srv\\pub", DrivePicture::kNetwork},
+      {kDriveRemote, std::nullopt, "A: [Sys]", DrivePicture::kNetwork},
+      {kDriveCdrom, std::nullopt, "A: [Sys]", DrivePicture::kCdrom},
+      {kDriveRamdisk, std::nullopt, "A: [Sys]", DrivePicture::kRam},
+      {0, std::nullopt, "A: [Sys]", std::nullopt},
+      {1, std::nullopt, "A: [Sys]", std::nullopt},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(DriveItemText('A', row.type, "Sys", row.network), row.text) << row.type;
+    EXPECT_EQ(DrivePictureFor(row.type), row.picture) << row.type;
+  }
+  EXPECT_EQ(DriveItemText('c', kDriveFixed, "", std::nullopt), "c: []");
+}
+
+TEST(DriveItemTest, FoundByLetterInEitherCase) {
+  const std::vector<std::string> texts = {"a:", "c: [x]", "dc: [y]", "q:"};
+  EXPECT_EQ(DriveItemIndex(texts, 'C'), 1u);
+  EXPECT_EQ(DriveItemIndex(texts, 'q'), 3u);
+  EXPECT_EQ(DriveItemIndex(texts, 'd'), std::nullopt);
+  EXPECT_EQ(DriveItemIndex({}, 'a'), std::nullopt);
+  EXPECT_EQ(DriveOf("Q:\\x"), 'q');
+  EXPECT_EQ(RootOf('q'), "Q:\\");
+}
+
+TEST(FolderListItemsTest, RootPathCurrentAndSubfoldersWithTheirIndents) {
+  const std::vector<std::string> subs = {"new", "old"};
+  EXPECT_EQ(FolderListItems("C:\\", subs),
+            (std::vector<FolderItem>{{"C:\\", kCurrent, 2, "C:\\"},
+                                     {"new", kClosed, 10, "C:\\new"},
+                                     {"old", kClosed, 10, "C:\\old"}}));
+  // 表 and ソ end in the byte of a backslash and must stay whole names.
+  EXPECT_EQ(FolderListItems("D:\\表\\ソ\\x", {subs.data(), 1}),
+            (std::vector<FolderItem>{{"D:\\", kOpen, 2, "D:\\"},
+                                     {"表", kOpen, 6, "D:\\表"},
+                                     {"ソ", kOpen, 10, "D:\\表\\ソ"},
+                                     {"x", kCurrent, 14, "D:\\表\\ソ\\x"},
+                                     {"new", kClosed, 18, "D:\\表\\ソ\\x\\new"}}));
+  EXPECT_EQ(FolderListItems("C:\\a\\", {}),
+            (std::vector<FolderItem>{{"C:\\", kOpen, 2, "C:\\"}, {"a", kCurrent, 6, "C:\\a"}}));
+  EXPECT_EQ(FolderListItems("\\\\srv\\pub\\a", {}),
+            (std::vector<FolderItem>{{"\\\\srv\\pub\\", kOpen, 2, "\\\\srv\\pub\\"},
+                                     {"a", kCurrent, 6, "\\\\srv\\pub\\a"}}));
+}
+
+TEST(FolderFilterTest, OnlyPlainFoldersOtherThanTheDotEntries) {
+  EXPECT_TRUE(IsListedFolder("a", 0x10));
+  EXPECT_TRUE(IsListedFolder("...", 0x30));  // archive bit set
+  for (const auto& [name, attributes] :
+       {std::pair{".", 0x10}, {"..", 0x10}, {"h", 0x12}, {"s", 0x14}, {"f", 0x20}, {"f", 0x0}})
+    EXPECT_FALSE(IsListedFolder(name, attributes)) << name << " " << attributes;
+}
+
+TEST(FolderFilterTest, SortedIgnoringCaseKeepingTheFirstOfEqualNames) {
+  const NameOrder ignoring_case = [](const std::string& a, const std::string& b) {
+    auto fold = [](std::string s) {
+      for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      return s;
+    };
+    return fold(a).compare(fold(b));
+  };
+  EXPECT_EQ(SortedUniqueNames({"b", "Abc", "B", "a", "abc", "C"}, ignoring_case),
+            (std::vector<std::string>{"a", "Abc", "b", "C"}));
+}
+
+TEST(FolderRulesTest, StoredFolderEndsInOneBackslash) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"", "\\"},       {"C:\\TEMP", "C:\\TEMP\\"}, {"C:\\TEMP\\", "C:\\TEMP\\"},
+      {"C:\\", "C:\\"}, {"C:\\表", "C:\\表"},       {"C:\\表\\", "C:\\表\\"},
+      {" x ", " x \\"},
+  };
+  for (const auto& [typed, stored] : rows) EXPECT_EQ(WithTrailingBackslash(typed), stored);
+  EXPECT_EQ(JoinPath("C:\\", "a"), "C:\\a");
+  EXPECT_EQ(JoinPath("C:\\ソ", "a"), "C:\\ソ\\a");
+  // Names as stored when the volume keeps (2) or tells apart (1) letter case.
+  EXPECT_EQ((std::array{ShowsNamesAsStored(0x4), ShowsNamesAsStored(0x1), ShowsNamesAsStored(0x2)}),
+            (std::array{false, true, true}));
+}
+
+TEST(FolderRulesTest, CentredAndNeverAboveOrLeftOfTheScreen) {
+  EXPECT_EQ(CentredOrigin(1024, 768, 246, 204), (ScreenPoint{389, 282}));
+  EXPECT_EQ(CentredOrigin(1024, 768, 247, 205), (ScreenPoint{388, 281}));
+  EXPECT_EQ(CentredOrigin(200, 100, 203, 300), (ScreenPoint{0, 0}));
+}
+
+}  // namespace
+}  // namespace miwake
