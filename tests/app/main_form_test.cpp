@@ -174,31 +174,42 @@ TEST_F(MainFormTest, ChangeAndDeleteRealFilesAndNeverReplaceOne) {
 }
 
 // Presses `button` of the box captioned `caption` as soon as it appears.
-std::thread AnswerBox(const char* caption, int button, std::atomic<bool>& seen) {
+// Presses `button` of the box captioned `caption` once it appears; `seen`
+// becomes 1, or 2 when `owner` was disabled meanwhile.
+std::thread AnswerBox(const char* caption, int button, HWND owner, std::atomic<int>& seen) {
   return std::thread([=, &seen] {
     for (int i = 0; i < 500 && !seen; ++i, ::Sleep(10)) {
-      if (HWND box = ::FindWindowA("#32770", caption))
-        seen = ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+      if (HWND box = ::FindWindowA("#32770", caption)) {
+        seen = ::IsWindowEnabled(owner) ? 1 : 2;
+        ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+      }
     }
   });
 }
 
-TEST_F(MainFormTest, FocusStartsInTheFileNameFieldComesBackAndTabFollowsTheTable) {
+TEST_F(MainFormTest, RealBoxesAnswerAndGiveTheFocusBackAndTabFollowsTheTable) {
+  const HWND other = ::CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 50,
+                                       50, nullptr, nullptr, nullptr, nullptr);
   Make();
   EXPECT_EQ(::GetFocus(), Item(kEdit1)) << "a name can be typed at once";
   Win32MessageBox real(form->hwnd());
   box_switch.use = &real;
-  for (const int id : {kEdit1, kButton3}) {
+  const std::string old = scratch.Write("old.txt", "text");
+  for (const auto& [id, name, command, caption, button] :
+       {std::tuple{kEdit1, std::string(), IDM_K2, "警告", IDOK},
+        {kButton3, old, IDM_DELETE1, "削除", IDNO},
+        {kButton3, old, IDM_DELETE1, "削除", IDYES}}) {
+    ::SetWindowTextA(Item(kEdit1), name.c_str());
     ::SetFocus(Item(id));
-    std::atomic<bool> seen = false;
-    std::thread answer = AnswerBox("警告", IDOK, seen);
-    Command(IDM_K2);  // an empty name: the warning box
+    std::atomic<int> seen = 0;
+    std::thread answer = AnswerBox(caption, button, other, seen);
+    Command(command);
     answer.join();
-    EXPECT_TRUE(seen);
+    EXPECT_EQ(seen, 2) << "the program's other windows take no input meanwhile";
+    EXPECT_TRUE(::IsWindowEnabled(other));
     EXPECT_EQ(::GetFocus(), Item(id)) << "after the box";
+    EXPECT_EQ(Exists(old), button != IDYES) << "the answer counts";
   }
-  const HWND other = ::CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 50,
-                                       50, nullptr, nullptr, nullptr, nullptr);
   ::SetForegroundWindow(other);
   ::SetForegroundWindow(form->hwnd());
   EXPECT_EQ(::GetFocus(), Item(kButton3)) << "after reactivation";
