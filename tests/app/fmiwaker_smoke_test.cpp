@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 #include "app/main_form_layout.h"
@@ -14,8 +16,11 @@
 namespace miwake {
 namespace {
 
+// An unpacked archive's program, if named, is started where it lies.
+const char* Unpacked() { return std::getenv("MIWAKE_UNPACKED_EXE"); }
+
 std::string ExePath() {
-  std::string path = MIWAKE_FMIWAKER_EXE;
+  std::string path = Unpacked() ? Unpacked() : MIWAKE_FMIWAKER_EXE;
   if (!path.empty() && path[0] == '/') path = "Z:" + path;  // Wine's drive for the Unix root
   for (char& c : path) c = c == '/' ? '\\' : c;
   return path;
@@ -23,8 +28,8 @@ std::string ExePath() {
 
 TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
   testing::ScratchFolder scratch;
-  const std::string exe = scratch.path() + "FMIWAKER.EXE";
-  ASSERT_TRUE(::CopyFileA(ExePath().c_str(), exe.c_str(), FALSE)) << ExePath();
+  const std::string exe = Unpacked() ? ExePath() : scratch.path() + "FMIWAKER.EXE";
+  if (!Unpacked()) ASSERT_TRUE(::CopyFileA(ExePath().c_str(), exe.c_str(), FALSE)) << ExePath();
   const std::string memo = scratch.Write("memo.doc", "これはメモです。\r\n");
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -59,7 +64,7 @@ TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
   DWORD exit_code = 1;
   ::GetExitCodeProcess(process.get(), &exit_code);
   EXPECT_EQ(exit_code, 0u);
-  const std::string ini = scratch.path() + "FMIWAKER.ini";
+  const std::string ini = exe.substr(0, exe.rfind('\\') + 1) + "FMIWAKER.ini";
   EXPECT_EQ(::GetPrivateProfileIntA("Location", "top", -1, ini.c_str()), 45);
   EXPECT_EQ(::GetPrivateProfileIntA("Location", "left", -1, ini.c_str()), 123);
 }

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The archive a user downloads, made with cpack, unpacked into a fresh folder
+# and run from there: FMIWAKER.EXE must write nothing beside itself but
+# FMIWAKER.ini.
+# Usage: release_archive_test.sh CPACK BUILD_DIR SMOKE_TEST_EXE SAMPLE_GIF
+set -euo pipefail
+cpack="$1" build="$2" smoke="$3" gif="$4"
+run="$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-run.sh"
+zip="$(cd "$build" && "$cpack" --config CPackConfig.cmake |
+       sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p')"
+[ -f "$zip" ] || { echo "cpack made no archive"; exit 1; }
+dir="$(mktemp -d /tmp/miwake-release.XXXXXX)"
+trap 'rm -rf "$dir"' EXIT
+(cd "$dir" && cmake -E tar xf "$zip")
+before="$(ls -A "$dir")"
+[ "$before" = "$(printf 'FMIWAKER.EXE\nmiwake.exe\nreadme.txt')" ] || { echo "archive holds: $before"; exit 1; }
+! grep -qv $'\r$' "$dir/readme.txt" || { echo "readme.txt: a line without CR LF"; exit 1; }
+iconv -f CP932 -t UTF-8 "$dir/readme.txt" | grep -q 'ミワケール' || { echo "readme.txt: not Shift-JIS"; exit 1; }
+
+MIWAKE_UNPACKED_EXE="$dir/FMIWAKER.EXE" "$run" "$smoke"
+after="$(ls -A "$dir")"
+[ "$after" = "$(printf 'FMIWAKER.EXE\nFMIWAKER.ini\nmiwake.exe\nreadme.txt')" ] ||
+  { echo "after the run the folder holds: $after"; exit 1; }
+
+json="$("$run" "$dir/miwake.exe" --json "$gif")"
+echo "$json"
+grep -q '"code":108,"extension":"gif"' <<<"$json"
