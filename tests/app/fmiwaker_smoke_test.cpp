@@ -17,7 +17,9 @@ namespace miwake {
 namespace {
 
 // An unpacked archive's program, if named, is started where it lies.
-const char* Unpacked() { return std::getenv("MIWAKE_UNPACKED_EXE"); }
+const char* Unpacked() {
+  return std::getenv("MIWAKE_UNPACKED_EXE");
+}
 
 std::string ExePath() {
   std::string path = Unpacked() ? Unpacked() : MIWAKE_FMIWAKER_EXE;
