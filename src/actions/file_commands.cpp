@@ -6,26 +6,35 @@
 
 namespace miwake {
 
+std::optional<std::string> RenameRefusal(int code, std::string_view verb) {
+  const std::string v(verb);
+  if (code == kKindUnreadable) return "このファイルは実行中のため" + v + "できません。";
+  if (code == kKindRupo) return "ルポのファイルなので" + v + "しません。";
+  // "Other", and any code without an extension.
+  if (KindExtension(code).empty()) return "その他のファイルです。" + v + "できません。";
+  return std::nullopt;
+}
+
+std::string RenameOutcome(bool renamed, std::string_view ext) {
+  const std::string e(ext);
+  return renamed ? "拡張子を " + e + "に変更しました。"
+                 : e + "の拡張子がついたファイルがあるので変更できません！";
+}
+
 void ChangeExtCommand(const std::string& name, const CommandPorts& ports) {
   if (CheckInputFile(name, ports.files, ports.boxes)) return;
   const int code = ports.classifier.IdentifyFile(name);
   const std::string ext(KindExtension(code));
   std::string message;
-  if (code == kKindUnreadable) {
-    message = "このファイルは実行中のため変更できません。";
-  } else if (code == kKindRupo) {
-    message = "ルポのファイルなので変更しません。";
-  } else if (ext.empty()) {  // "other", and any code without an extension
-    message = "その他のファイルです。変更できません。";
+  if (const auto refusal = RenameRefusal(code, "変更")) {
+    message = *refusal;
   } else if (SameTextAscii(ExtensionOf(name), "." + ext)) {
     message = "正しい拡張子がついてます。";
   } else {
     const int answer =
         ports.boxes.Show("拡張子を " + ext + " に変更しますか？", "拡張子の変更", kMbYesNoQuestion);
     if (answer == kIdNo) return;
-    message = ports.files.Rename(name, ReplaceExtension(name, "." + ext))
-                  ? "拡張子を " + ext + "に変更しました。"
-                  : ext + "の拡張子がついたファイルがあるので変更できません！";
+    message = RenameOutcome(ports.files.Rename(name, ReplaceExtension(name, "." + ext)), ext);
   }
   ports.result.SetText(message);
 }

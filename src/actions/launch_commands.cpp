@@ -4,6 +4,7 @@
 #include <array>
 
 #include "actions/associations.h"
+#include "actions/file_commands.h"
 #include "actions/identify_command.h"
 #include "common/text.h"
 #include "identify/kinds.h"
@@ -97,21 +98,14 @@ void ChangeAndLaunchCommand(const std::string& name, const CommandPorts& ports) 
   const int code = ports.classifier.IdentifyFile(name);
   const std::string ext(KindExtension(code));
   std::string message;
-  if (code == kKindUnreadable) {
-    message = "このファイルは実行中のため変更＆起動できません。";
-  } else if (code == kKindRupo) {
-    message = "ルポのファイルなので変更＆起動しません。";
-  } else if (ext.empty()) {  // "other", and any code without an extension
-    message = "その他のファイルです。変更＆起動できません。";
+  if (const auto refusal = RenameRefusal(code, "変更＆起動")) {
+    message = *refusal;
   } else {
     const std::string renamed = ReplaceExtension(name, "." + ext);
-    if (!ports.files.Rename(name, renamed)) {
-      ports.result.SetText(ext + "の拡張子がついたファイルがあるので変更できません！");
-      return;
-    }
+    if (!ports.files.Rename(name, renamed)) return ports.result.SetText(RenameOutcome(false, ext));
     if (code == kKindExecutable) return ports.result.SetText(std::string(kExecutableRefused));
     if (code == kKindScreenSaver) return ports.result.SetText(std::string(kScreenSaverRefused));
-    message = "拡張子を " + ext + "に変更しました。";
+    message = RenameOutcome(true, ext);
     const std::string program = FindAssociatedProgram(ext, ports.associations);
     message += program.empty() ? kNoProgram : LaunchAnnouncement(code);
     if (ports.starter.OpenDocument(renamed, true) <= kShellExecuteFailedUpTo &&

@@ -31,7 +31,9 @@ std::string ExePath() {
 TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
   testing::ScratchFolder scratch;
   const std::string exe = Unpacked() ? ExePath() : scratch.path() + "FMIWAKER.EXE";
-  if (!Unpacked()) ASSERT_TRUE(::CopyFileA(ExePath().c_str(), exe.c_str(), FALSE)) << ExePath();
+  if (!Unpacked()) {
+    ASSERT_TRUE(::CopyFileA(ExePath().c_str(), exe.c_str(), FALSE)) << ExePath();
+  }
   const std::string memo = scratch.Write("memo.doc", "これはメモです。\r\n");
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
