@@ -11,7 +11,7 @@
 #include "app/main_form_layout.h"
 #include "common/win32_handle.h"
 #include "identify/version_refiner.h"
-#include "support/scratch_folder_win32.h"
+#include "support/temp_folder.h"
 
 namespace miwake {
 namespace {
@@ -29,7 +29,7 @@ std::string ExePath() {
 }
 
 TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
-  testing::ScratchFolder scratch;
+  testing::TempFolder scratch;
   const std::string exe = Unpacked() ? ExePath() : scratch.path() + "FMIWAKER.EXE";
   if (!Unpacked()) {
     ASSERT_TRUE(::CopyFileA(ExePath().c_str(), exe.c_str(), FALSE)) << ExePath();
