@@ -44,6 +44,7 @@ class CommandsTest : public ::testing::Test {
         {".dll", {kRegSz, "dllfile"}},
         {"dllfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\dep.exe %1"}},
         {".crl", {kRegSz, "crlfile"}},
+        {".mdb", {kRegSz, "crlfile"}},
         {"crlfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\cert.exe %1"}},
     };
   }
@@ -107,6 +108,8 @@ TEST_F(CommandsTest, EachCommandOnEachKindOfFile) {
       {kLaunch, "r s.bin", kZip, kUnzip + "\"r s.bin\"", "r s.bin"},
       {kLaunch, "lib2.bin", kExeBytes, " | <repaint> | <start> \"C:\\Tools\\dep.exe\" \"lib2.bin\"",
        "lib2.bin"},
+      {kLaunch, "db.bin", "\x01\x01\x01\x01Standard Jet DB",
+       "Accessを起動します。 | <repaint> | <start> \"C:\\Tools\\cert.exe\" \"db.bin\"", "db.bin"},
       {kLaunch, "t.bin", kExeBytes, "Exeファイルのため起動させません。", "t.bin"},
       {kLaunch, "saver.exe", kExeBytes, "スクリーンセーバーのため起動させません。", "saver.exe"},
       {kLaunch, "u.txt", kRupo, "ルポのファイルため起動できません。", "u.txt"},

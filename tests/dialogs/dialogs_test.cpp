@@ -1,8 +1,6 @@
 // The search-folder dialog and the About box as real windows beside the
 // real main window, on real folders and on the test prefix's drives: r: is
 // ready, q: is a floppy drive without its medium.
-#include <array>
-
 #include "app/main_form_fixture.h"
 #include "dialogs/about_box.h"
 #include "dialogs/setdir_form.h"
@@ -11,10 +9,6 @@ namespace miwake {
 namespace {
 
 using testing::RectOf;
-
-std::array<LONG, 4> Box(const RECT& r) {
-  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
 
 class DialogsTest : public testing::MainFormTest {
  protected:
@@ -44,20 +38,20 @@ class DialogsTest : public testing::MainFormTest {
   }
   // As the user does: open the list, pick the drive's item, press Enter.
   void ChooseDrive(char letter) {
-    const HWND combo = Sd(kDriveComboBox1);
     const std::string prefix{letter, ':'};
-    const auto index = ::SendMessageA(combo, CB_FINDSTRING, -1, LPARAM(prefix.c_str()));
+    const auto index =
+        ::SendMessageA(Sd(kDriveComboBox1), CB_FINDSTRING, -1, LPARAM(prefix.c_str()));
     ASSERT_GE(index, 0) << prefix;
-    ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
-    ::SendMessageA(combo, CB_SETCURSEL, index, 0);
-    ::SendMessageA(combo, WM_KEYDOWN, VK_RETURN, 0);
+    ::SendMessageA(Sd(kDriveComboBox1), CB_SHOWDROPDOWN, TRUE, 0);
+    ::SendMessageA(Sd(kDriveComboBox1), CB_SETCURSEL, index, 0);
+    ::SendMessageA(Sd(kDriveComboBox1), WM_KEYDOWN, VK_RETURN, 0);
   }
   std::vector<std::string> ListItems() {
-    std::vector<std::string> items;
-    for (int i = 0; i < ::SendMessageA(Sd(kDirectoryListBox1), LB_GETCOUNT, 0, 0); ++i) {
+    std::vector<std::string> items(::SendMessageA(Sd(kDirectoryListBox1), LB_GETCOUNT, 0, 0));
+    for (std::size_t i = 0; i < items.size(); ++i) {
       char text[300] = {};
       ::SendMessageA(Sd(kDirectoryListBox1), LB_GETTEXT, i, LPARAM(text));
-      items.push_back(text);
+      items[i] = text;
     }
     return items;
   }
@@ -66,13 +60,11 @@ class DialogsTest : public testing::MainFormTest {
     const auto items = ListItems();
     const auto index = std::find(items.begin(), items.end(), text) - items.begin();
     ASSERT_LT(index, std::ssize(items)) << text;
-    const HWND list = Sd(kDirectoryListBox1);
-    ::SendMessageA(list, LB_SETCURSEL, index, 0);
+    ::SendMessageA(Sd(kDirectoryListBox1), LB_SETCURSEL, index, 0);
     RECT item{};
-    ::SendMessageA(list, LB_GETITEMRECT, index, LPARAM(&item));
-    by_enter
-        ? (void)::SendMessageA(list, WM_KEYDOWN, VK_RETURN, 0)
-        : (void)::SendMessageA(list, WM_LBUTTONDBLCLK, 0, MAKELPARAM(item.left + 30, item.top + 2));
+    ::SendMessageA(Sd(kDirectoryListBox1), LB_GETITEMRECT, index, LPARAM(&item));
+    ::SendMessageA(Sd(kDirectoryListBox1), by_enter ? WM_KEYDOWN : WM_LBUTTONDBLCLK,
+                   by_enter ? VK_RETURN : 0, MAKELPARAM(item.left + 30, item.top + 2));
   }
 
   char start_dir[MAX_PATH] = {};
@@ -80,108 +72,55 @@ class DialogsTest : public testing::MainFormTest {
   std::unique_ptr<TAboutBox> about;
 };
 
-TEST_F(DialogsTest, MadeAsTheirTablesSayBesideTheMainWindowAndOnlyRaisedWhileOpen) {
+TEST_F(DialogsTest, PlacedBesideTheMainWindowOrCentredAndOnlyRaisedWhileOpen) {
   MakeAll();
+  auto origin = [](Window& window) {
+    const RECT r = RectOf(window.hwnd());
+    return std::pair{r.left, r.top};
+  };
   MoveMain(100, 50);
-  EXPECT_FALSE(::IsWindowVisible(setdir->hwnd()));
   Command(IDM_K1);
   EXPECT_EQ(::GetFocus(), Sd(kDriveComboBox1)) << "the first tab stop at the first showing";
-  EXPECT_EQ(Box(RectOf(setdir->hwnd()))[0], 190);
-  EXPECT_EQ(Box(RectOf(setdir->hwnd()))[1], 110);
+  EXPECT_EQ(origin(*setdir), std::pair(190L, 110L));
   Command(IDM_KA1);
-  const auto at = Box(RectOf(about->hwnd()));
-  EXPECT_EQ((std::array{at[0], at[1]}), (std::array{(1024 - at[2]) / 2, (768 - at[3]) / 2}))
-      << "centred at the first showing";
   EXPECT_EQ(::GetFocus(), about->Control(kOKButton));
-  EXPECT_EQ(::SendMessageA(Sd(kDirectoryListBox1), LB_GETITEMHEIGHT, 0, 0), 18);
-  const struct {
-    Window& window;
-    std::span<const ControlRow> rows;
-    LONG width, height;
-    const char* caption;
-    int menu_item;
-  } dialogs[] = {{*setdir, kSetdirControls, 329, 299, "検索フォルダの設定", IDM_K1},
-                 {*about, kAboutControls, 240, 175, "バージョン情報", IDM_KA1}};
-  for (const auto& dialog : dialogs) {
-    RECT client{};
-    ::GetClientRect(dialog.window.hwnd(), &client);
-    EXPECT_EQ((std::array{client.right, client.bottom}), (std::array{dialog.width, dialog.height}));
-    EXPECT_EQ(WindowText(dialog.window.hwnd()), dialog.caption);
-    EXPECT_TRUE(::GetWindowLongA(dialog.window.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_FALSE(::GetWindowLongA(dialog.window.hwnd(), GWL_STYLE) &
-                 (WS_THICKFRAME | WS_MINIMIZEBOX));
-    for (const ControlRow& row : dialog.rows) {
-      SCOPED_TRACE(row.name);
-      const ControlRow& panel = row.inside != 0 ? dialog.rows[0] : ControlRow{};
-      const auto box = Box(RectOf(dialog.window.Control(row.id)));
-      EXPECT_EQ((std::array{box[0] - panel.left, box[1] - panel.top, box[2]}),
-                (std::array<LONG, 3>{row.left, row.top, row.width}));
-      if (row.kind != ControlKind::kDropDownList) EXPECT_EQ(box[3], row.height);
-      if (*row.caption != '\0') EXPECT_EQ(WindowText(dialog.window.Control(row.id)), row.caption);
-    }
-    ::ShowWindow(dialog.window.hwnd(), SW_HIDE);
+  RECT r = RectOf(about->hwnd());
+  EXPECT_EQ(origin(*about), std::pair((1024 - r.right + r.left) / 2, (768 - r.bottom + r.top) / 2))
+      << "centred at the first showing";
+  for (const auto& [dialog, item] :
+       {std::pair<Window*, int>{setdir.get(), IDM_K1}, {about.get(), IDM_KA1}}) {
+    ::ShowWindow(dialog->hwnd(), SW_HIDE);
     MoveMain(200, 80);
-    Command(dialog.menu_item);
-    EXPECT_EQ(
-        (std::array{Box(RectOf(dialog.window.hwnd()))[0], Box(RectOf(dialog.window.hwnd()))[1]}),
-        (std::array<LONG, 2>{290, 140}));
+    Command(item);
+    EXPECT_EQ(origin(*dialog), std::pair(290L, 140L));
     MoveMain(10, 10);
     StoreDir("C:\\");
-    Command(dialog.menu_item);
-    EXPECT_EQ(Box(RectOf(dialog.window.hwnd()))[0], 290) << "only brought to the front";
+    Command(item);
+    EXPECT_EQ(origin(*dialog), std::pair(290L, 140L)) << "only brought to the front";
   }
   EXPECT_NE(Edit1(), "C:\\") << "the settings are not read again while open";
+  EXPECT_TRUE(::GetWindowLongA(about->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
-TEST_F(DialogsTest, OkStoresTheFieldWithOneTrailingBackslashOrKeepsTheDialogOpen) {
+TEST_F(DialogsTest, ShowsTheStoredFolderWhenItExistsAndOkStoresTheField) {
+  scratch.Write("FMIWAKER.ini", "[Location]\r\ntop=10\r\n");
   MakeAll();
   Command(IDM_K1);
-  SetEdit1("C:\\TEMP");
+  EXPECT_EQ(Edit1() + "\\", scratch.path()) << "key Dir missing: the program's folder";
+  // A relative name typed into the main window is taken from that folder.
+  scratch.Write("memo.txt", "text");
+  EXPECT_EQ(Click(kButton2, "memo.txt"), "これはテキスト(TXT)ファイルです。");
+  SetEdit1("C:\\NO-SUCH");
   Press(kSetdirButton1);
-  EXPECT_EQ(profiles.Read(scratch.path() + "FMIWAKER.ini", "Dir", "Dir", ""), "C:\\TEMP\\");
+  EXPECT_EQ(profiles.Read(scratch.path() + "FMIWAKER.ini", "Dir", "Dir", ""), "C:\\NO-SUCH\\");
   EXPECT_FALSE(::IsWindowVisible(setdir->hwnd()));
   EXPECT_EQ(boxes.shown,
             (std::vector<testing::ShownBox>{{"検索フォルダを設定しました。", "設定", 0}}));
   Command(IDM_K1);
+  EXPECT_EQ(Edit1(), "C:\\NO-SUCH") << "a stored folder that does not exist changes nothing";
+  StoreDir("C:\\");
   ::SendMessageA(setdir->hwnd(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(setdir->hwnd() != nullptr && !::IsWindowVisible(setdir->hwnd())) << "only hidden";
-
-  const std::string missing = scratch.path() + "gone\\";
-  setdir.reset(), about.reset();  // before their owner goes
-  MakeAll(missing);
-  boxes.shown.clear();
-  Command(IDM_K1);
-  Press(kSetdirButton1);
-  EXPECT_EQ(boxes.shown, (std::vector<testing::ShownBox>{
-                             {missing + "FMIWAKER.ini に書き込めません.", "ミワケール", 0x10}}));
-  EXPECT_TRUE(::IsWindowVisible(setdir->hwnd()));
-}
-
-TEST_F(DialogsTest, ShowsTheStoredFolderOrKeepsWhatItShowed) {
-  scratch.Write("FMIWAKER.ini", "[Location]\r\ntop=10\r\n");
-  MakeAll();
-  Command(IDM_K1);
-  const std::string app_dir = scratch.path().substr(0, scratch.path().size() - 1);
-  EXPECT_EQ(Edit1(), app_dir) << "key Dir missing: the program's folder";
-  // A relative name typed into the main window is taken from that folder.
-  scratch.Write("memo.txt", "text");
-  EXPECT_EQ(Click(kButton2, "memo.txt"), "これはテキスト(TXT)ファイルです。");
-
-  const std::string gone = scratch.path() + "gone";
-  ::CreateDirectoryA(gone.c_str(), nullptr);
-  StoreDir(gone + "\\");
-  Press(kSetdirButton2);
-  Command(IDM_K1);
-  EXPECT_EQ(Edit1(), gone);
-  Press(kSetdirButton2);
-  ::SetCurrentDirectoryA(scratch.path().c_str());
-  ASSERT_TRUE(::RemoveDirectoryA(gone.c_str()));
-  SetEdit1("typed");
-  Command(IDM_K1);
-  EXPECT_EQ(Edit1(), "typed") << "a stored folder that is gone changes nothing";
-
-  StoreDir("C:\\");
-  Press(kSetdirButton2);
   Command(IDM_K1);
   EXPECT_EQ(Edit1(), "C:\\");
   EXPECT_EQ(ListItems().at(0), "C:\\");
@@ -191,6 +130,17 @@ TEST_F(DialogsTest, ShowsTheStoredFolderOrKeepsWhatItShowed) {
   EXPECT_EQ(Edit1(), "typed") << "the list already on C:\\ does not move";
   ChooseDrive('c');
   EXPECT_EQ(Edit1(), "C:\\") << "the same drive again";
+}
+
+TEST_F(DialogsTest, UnwritableSettingsKeepTheDialogOpen) {
+  const std::string missing = scratch.path() + "gone\\";
+  MakeAll(missing);
+  boxes.shown.clear();
+  Command(IDM_K1);
+  Press(kSetdirButton1);
+  EXPECT_EQ(boxes.shown, (std::vector<testing::ShownBox>{
+                             {missing + "FMIWAKER.ini に書き込めません.", "ミワケール", 0x10}}));
+  EXPECT_TRUE(::IsWindowVisible(setdir->hwnd()));
 }
 
 TEST_F(DialogsTest, ListsPlainSubfoldersSortedAndOpensThem) {
@@ -262,11 +212,8 @@ TEST_F(DialogsTest, KeysAsTheDesignsSay) {
   EXPECT_FALSE(::IsWindowVisible(about->hwnd()));
 
   Command(IDM_K1);
-  for (const int id : {kDirectoryListBox1, kSetdirButton1, kSetdirButton2, kSetdirEdit1,
-                       kDriveComboBox1, kDirectoryListBox1}) {
-    EXPECT_TRUE(key(*setdir, WM_KEYDOWN, VK_TAB));
-    EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), id);
-  }
+  EXPECT_TRUE(key(*setdir, WM_KEYDOWN, VK_TAB));
+  EXPECT_EQ(::GetFocus(), Sd(kDirectoryListBox1));
   EXPECT_FALSE(key(*setdir, WM_KEYDOWN, VK_RETURN)) << "no default button";
   EXPECT_TRUE(key(*setdir, WM_SYSCHAR, 'c'));
   EXPECT_FALSE(::IsWindowVisible(setdir->hwnd()));

@@ -35,6 +35,7 @@ TEST(DriveItemTest, TextAndPictureFollowTheDriveType) {
 
 TEST(DriveItemTest, FoundByLetterInEitherCase) {
   const std::vector<std::string> texts = {"a:", "c: [x]", "dc: [y]", "q:"};
+  EXPECT_EQ(DriveItemIndex(texts, 'A'), 0u);
   EXPECT_EQ(DriveItemIndex(texts, 'C'), 1u);
   EXPECT_EQ(DriveItemIndex(texts, 'q'), 3u);
   EXPECT_EQ(DriveItemIndex(texts, 'd'), std::nullopt);
@@ -58,6 +59,8 @@ TEST(FolderListItemsTest, RootPathCurrentAndSubfoldersWithTheirIndents) {
                                      {"new", kClosed, 18, "D:\\表\\ソ\\x\\new"}}));
   EXPECT_EQ(FolderListItems("C:\\a\\", {}),
             (std::vector<FolderItem>{{"C:\\", kOpen, 2, "C:\\"}, {"a", kCurrent, 6, "C:\\a"}}));
+  EXPECT_EQ(FolderListItems("\\\\srv\\pub", {}),
+            (std::vector<FolderItem>{{"\\\\srv\\pub", kCurrent, 2, "\\\\srv\\pub"}}));
   EXPECT_EQ(FolderListItems("\\\\srv\\pub\\a", {}),
             (std::vector<FolderItem>{{"\\\\srv\\pub\\", kOpen, 2, "\\\\srv\\pub\\"},
                                      {"a", kCurrent, 6, "\\\\srv\\pub\\a"}}));

@@ -113,6 +113,7 @@ TEST_F(SettingsTest, BrowseStartsInAnExistingFolderFromAnExistingSettingsFile) {
       {"D:\\DATA", "D:\\DATA"},
       {"D:\\DATA\\", "D:\\DATA"},
       {"D:\\", "D:\\"},
+      {":\\", ":\\"},
       {"D:\\表", "D:\\表"},  // 0x5C as the second byte of "表" is no backslash
       {"D:\\DATA", std::nullopt, false},
       {nullptr, "C:\\TOOLS"},
