@@ -35,18 +35,16 @@ struct SubKindByName final : ExecutableRefiner {
 class CommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ports.values = {
-        {".txt", {kRegSz, "txtfile"}},
-        {"txtfile\\shell\\open\\command", {kRegSz, "\"C:\\WINDOWS\\NOTEPAD.EXE\" %1"}},
-        {".zip", {kRegSz, "zipfile"}},
-        {".lzh", {kRegSz, "zipfile"}},
-        {"zipfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\unzip.exe %1"}},
-        {".dll", {kRegSz, "dllfile"}},
-        {"dllfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\dep.exe %1"}},
-        {".crl", {kRegSz, "crlfile"}},
-        {".mdb", {kRegSz, "crlfile"}},
-        {"crlfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\cert.exe %1"}},
-    };
+    ports.values = {{".txt", {kRegSz, "txtfile"}},
+                    {"txtfile\\shell\\open\\command", {kRegSz, "\"C:\\WINDOWS\\NOTEPAD.EXE\" %1"}},
+                    {".zip", {kRegSz, "zipfile"}},
+                    {".lzh", {kRegSz, "zipfile"}},
+                    {"zipfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\unzip.exe %1"}},
+                    {".dll", {kRegSz, "dllfile"}},
+                    {"dllfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\dep.exe %1"}},
+                    {".crl", {kRegSz, "crlfile"}},
+                    {".mdb", {kRegSz, "crlfile"}},
+                    {"crlfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\cert.exe %1"}}};
   }
   // What one run shows, events joined by " | ".
   std::string Run(Command command, const std::string& name, int answer = kIdYes) {
@@ -213,8 +211,7 @@ TEST(ProgramPathTest, ReducesTheStoredCommandToAnExecutable) {
       {"exe", ""},
       {"\"", ""},
       {"\"\" C:\\x.exe", ""},
-      {"", ""},
-  };
+      {"", ""}};
   for (const auto& [command, path] : cases)
     EXPECT_EQ(ProgramPathFromCommand(command), path) << command;
 }
@@ -230,8 +227,7 @@ TEST(FindAssociatedProgramTest, ReadsTheClassThenItsCommand) {
       {"raw\\shell\\open\\command", {kRegSz, "%SystemRoot%\\view.exe"}},
       {".zip", {kRegSz, ""}},
       {".cab", {4, ""}},  // empty: its type does not matter
-      {".lzh", {4, std::string("\x01\0\0\0", 4)}},
-  };
+      {".lzh", {4, std::string("\x01\0\0\0", 4)}}};
   EXPECT_EQ(FindAssociatedProgram("txt", registry), "C:\\WINDOWS\\NOTEPAD.EXE");
   EXPECT_EQ(FindAssociatedProgram("bmp", registry), "C:\\WINDOWS\\mspaint.exe");
   EXPECT_EQ(FindAssociatedProgram("gif", registry), "%SystemRoot%\\view.exe");
