@@ -130,16 +130,10 @@ TEST_F(CommandsTest, EachCommandOnEachKindOfFile) {
   for (const auto& c : cases) {
     files.Add(c.name, c.bytes);
     EXPECT_EQ(Run(c.command, c.name, c.answer), c.shown) << c.name;
-    const std::string now = c.now_named != nullptr ? c.now_named : "";
-    if (now != c.name) {
-      EXPECT_FALSE(files.FileExists(c.name)) << c.name;
-    }
-    if (!now.empty()) {
-      ASSERT_NE(files.Find(now), nullptr) << c.name;
-      EXPECT_EQ(files.Find(now)->bytes, c.bytes) << c.name;
-    }
+    EXPECT_EQ(files.FileExists(c.name), c.now_named != nullptr && c.now_named == c.name) << c.name;
+    EXPECT_TRUE(c.now_named == nullptr || files.files[c.now_named].bytes == c.bytes) << c.name;
   }
-  EXPECT_EQ(files.Find("taken.txt")->bytes, "the other file");
+  EXPECT_EQ(files.files["taken.txt"].bytes, "the other file");
   for (const testing::ShownBox& box : ports.shown) {
     const bool deleting = box.text == "削除してもよろしいですか？";
     EXPECT_EQ(box.caption, deleting ? "削除" : "拡張子の変更");

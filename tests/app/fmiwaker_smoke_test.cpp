@@ -52,7 +52,8 @@ TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
   EXPECT_STREQ(result, "これはテキスト(TXT)ファイルです。");
 
   ::SetWindowPos(form, nullptr, 123, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ::PostMessageA(form, WM_CLOSE, 0, 0);
+  ::PostMessageA(form, WM_COMMAND, MAKEWPARAM(kButton5, BN_CLICKED),  // 終了
+                 reinterpret_cast<LPARAM>(::GetDlgItem(form, kButton5)));
   ASSERT_EQ(::WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
   DWORD exit_code = 1;
   ::GetExitCodeProcess(process.get(), &exit_code);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <strings.h>
+
 #include <array>
 
 namespace miwake {
@@ -76,11 +78,7 @@ TEST(FolderFilterTest, OnlyPlainFoldersOtherThanTheDotEntries) {
 
 TEST(FolderFilterTest, SortedIgnoringCaseKeepingTheFirstOfEqualNames) {
   const NameOrder ignoring_case = [](const std::string& a, const std::string& b) {
-    auto fold = [](std::string s) {
-      for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      return s;
-    };
-    return fold(a).compare(fold(b));
+    return strcasecmp(a.c_str(), b.c_str());
   };
   EXPECT_EQ(SortedUniqueNames({"b", "Abc", "B", "a", "abc", "C"}, ignoring_case),
             (std::vector<std::string>{"a", "Abc", "b", "C"}));

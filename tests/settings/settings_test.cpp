@@ -124,7 +124,7 @@ TEST_F(SettingsTest, BrowseStartsInAnExistingFolderFromAnExistingSettingsFile) {
     files = {};
     if (c.ini_exists) AddIni();
     if (c.dir != nullptr) values[Key(kAppDir + "FMIWAKER.ini|Dir|Dir")] = c.dir;
-    if (c.folder_exists) files.AddFolder(c.dir != nullptr ? c.dir : kAppDir);
+    if (c.folder_exists) files.folders.insert(c.dir != nullptr ? c.dir : kAppDir);
     EXPECT_EQ(BrowseStartFolder(kAppDir, *this, files), c.expected) << (c.dir ? c.dir : "no key");
   }
 }
