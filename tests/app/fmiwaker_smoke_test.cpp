@@ -25,7 +25,8 @@ TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
     exe = scratch.path() + "FMIWAKER.EXE";
   }
   const std::string memo = scratch.Write("memo.doc", "これはメモです。\r\n");
-  STARTUPINFOA startup{.cb = sizeof startup};
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   ASSERT_TRUE(::CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
                                scratch.path().c_str(), &startup, &info));
