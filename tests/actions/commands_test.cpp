@@ -1,53 +1,66 @@
-// 変更, 削除, 起動 and 変更＆起動 as the user sees them: the boxes, the texts of
-// the result field, the repaints and the starts, in their order.
+// The commands as the user sees them: the boxes, the texts of the result
+// field, the repaints and the starts, in their order.
 #include <gtest/gtest.h>
 
 #include "actions/associations.h"
 #include "actions/file_commands.h"
+#include "actions/identify_command.h"
 #include "actions/launch_commands.h"
 #include "common/app_error.h"
-#include "support/command_test.h"
+#include "support/fakes.h"
+#include "support/memory_file_system.h"
 
 namespace miwake {
 namespace {
 
-using testing::kExeBytes;
-using testing::kTextBytes;
 using Command = void (*)(const std::string&, const CommandPorts&);
 
 const Command kChange = ChangeExtCommand, kDelete = DeleteCommand, kLaunch = LaunchCommand,
-              kBoth = ChangeAndLaunchCommand;
+              kBoth = ChangeAndLaunchCommand, kIdentify = IdentifyCommand;
+const std::string kTextBytes = "plain text\r\n", kExeBytes = "MZ" + std::string(100, '\x01');
 const std::string kGif("GIF89a\x01\x02\x03\x04\x05\x06\x07\x08", 14);
 const std::string kZip("PK\x03\x04\x01\x02\x03\x04", 8);
 const std::string kRupo = "TOSHIBA" + std::string(50, '\x02');
 const std::string kBlob(50, '\x02');
 
-class CommandsTest : public testing::CommandTest {
+// Executables tell their sub-kind by name here, as their version resource would.
+struct SubKindByName final : ExecutableRefiner {
+  int Refine(const std::string& name, int code) override {
+    for (const auto& [part, sub_kind] : {std::pair{"lib", 2}, {"saver", 4}, {"revoked", 6}})
+      if (name.find(part) != std::string::npos) return sub_kind;
+    return code;
+  }
+};
+
+class CommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    boxes.log = starter.log = &result.events;
-    associations.values = {
-        {".txt", {kRegSz, "txtfile"}},
-        {"txtfile\\shell\\open\\command", {kRegSz, "\"C:\\WINDOWS\\NOTEPAD.EXE\" %1"}},
-        {".zip", {kRegSz, "zipfile"}},
-        {".lzh", {kRegSz, "zipfile"}},
-        {"zipfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\unzip.exe %1"}},
-        {".dll", {kRegSz, "dllfile"}},
-        {"dllfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\dep.exe %1"}},
-        {".crl", {kRegSz, "crlfile"}},
-        {"crlfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\cert.exe %1"}},
-    };
+    ports.values = {{".txt", {kRegSz, "txtfile"}},
+                    {"txtfile\\shell\\open\\command", {kRegSz, "\"C:\\WINDOWS\\NOTEPAD.EXE\" %1"}},
+                    {".zip", {kRegSz, "zipfile"}},
+                    {".lzh", {kRegSz, "zipfile"}},
+                    {"zipfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\unzip.exe %1"}},
+                    {".dll", {kRegSz, "dllfile"}},
+                    {"dllfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\dep.exe %1"}},
+                    {".crl", {kRegSz, "crlfile"}},
+                    {".mdb", {kRegSz, "crlfile"}},
+                    {"crlfile\\shell\\open\\command", {kRegSz, "C:\\Tools\\cert.exe %1"}}};
   }
   // What one run shows, events joined by " | ".
   std::string Run(Command command, const std::string& name, int answer = kIdYes) {
-    result.events.clear();
-    boxes.answers = {answer};
-    command(name, Ports());
+    ports.log.clear();
+    ports.answers = {answer};
+    command(name, {classifier, files, ports, ports, ports, ports});
     std::string shown;
-    for (std::size_t i = 0; i < result.events.size(); ++i)
-      shown += (i == 0 ? "" : " | ") + result.events[i];
+    for (std::size_t i = 0; i < ports.log.size(); ++i)
+      shown += (i == 0 ? "" : " | ") + ports.log[i];
     return shown;
   }
+  testing::MemoryFileSystem files;
+  NoBusyCursor cursor;
+  SubKindByName refiner;
+  Classifier classifier{files, cursor, refiner};
+  testing::FakePorts ports;
 };
 
 // What the user sees of a rename to .txt: the question, then the outcome.
@@ -67,6 +80,9 @@ TEST_F(CommandsTest, EachCommandOnEachKindOfFile) {
     const char* now_named;  // null: gone
     int answer = kIdYes;
   } cases[] = {
+      {kIdentify, "memo.doc", kTextBytes, "これはテキスト(TXT)ファイルです。", "memo.doc"},
+      {kIdentify, "libx.exe", kExeBytes, "これはダイナミックリンクライブラリ(DLL)ファイルです。",
+       "libx.exe"},
       {kChange, "a.doc", kTextBytes, kRenamed, "a.txt"},
       {kChange, "C:\\d.old\\e", kTextBytes, kRenamed, "C:\\d.old\\e.txt"},
       {kChange, "f.表", kTextBytes, kRenamed, "f.txt"},      // 表 ends in 0x5C, no backslash
@@ -90,6 +106,8 @@ TEST_F(CommandsTest, EachCommandOnEachKindOfFile) {
       {kLaunch, "r s.bin", kZip, kUnzip + "\"r s.bin\"", "r s.bin"},
       {kLaunch, "lib2.bin", kExeBytes, " | <repaint> | <start> \"C:\\Tools\\dep.exe\" \"lib2.bin\"",
        "lib2.bin"},
+      {kLaunch, "db.bin", "\x01\x01\x01\x01Standard Jet DB",
+       "Accessを起動します。 | <repaint> | <start> \"C:\\Tools\\cert.exe\" \"db.bin\"", "db.bin"},
       {kLaunch, "t.bin", kExeBytes, "Exeファイルのため起動させません。", "t.bin"},
       {kLaunch, "saver.exe", kExeBytes, "スクリーンセーバーのため起動させません。", "saver.exe"},
       {kLaunch, "u.txt", kRupo, "ルポのファイルため起動できません。", "u.txt"},
@@ -112,30 +130,29 @@ TEST_F(CommandsTest, EachCommandOnEachKindOfFile) {
   for (const auto& c : cases) {
     files.Add(c.name, c.bytes);
     EXPECT_EQ(Run(c.command, c.name, c.answer), c.shown) << c.name;
-    const std::string now = c.now_named != nullptr ? c.now_named : "";
-    if (now != c.name) {
-      EXPECT_FALSE(files.FileExists(c.name)) << c.name;
-    }
-    if (!now.empty()) {
-      ASSERT_NE(files.Find(now), nullptr) << c.name;
-      EXPECT_EQ(files.Find(now)->bytes, c.bytes) << c.name;
-    }
+    EXPECT_EQ(files.FileExists(c.name), c.now_named != nullptr && c.now_named == c.name) << c.name;
+    EXPECT_TRUE(c.now_named == nullptr || files.files[c.now_named].bytes == c.bytes) << c.name;
   }
-  EXPECT_EQ(files.Find("taken.txt")->bytes, "the other file");
-  for (const testing::ShownBox& box : boxes.shown) {
+  EXPECT_EQ(files.files["taken.txt"].bytes, "the other file");
+  for (const testing::ShownBox& box : ports.shown) {
     const bool deleting = box.text == "削除してもよろしいですか？";
     EXPECT_EQ(box.caption, deleting ? "削除" : "拡張子の変更");
     EXPECT_EQ(box.flags, deleting ? 0x34u : 0x24u);
   }
+  EXPECT_EQ(IdentifySentence(14), std::nullopt) << "a code without a label";
 }
 
 TEST_F(CommandsTest, FailuresAsTheyAreTold) {
   files.Add("busy.doc", kTextBytes).refuse_open = true;
   files.Add("held.exe", kExeBytes).refuse_delete = true;
-  for (const Command command : {kChange, kLaunch, kBoth, kDelete}) {
+  for (const Command command : {kIdentify, kChange, kLaunch, kBoth, kDelete}) {
     EXPECT_EQ(Run(command, ""), "[ファイル名を入力して下さい！]");
-    EXPECT_EQ(Run(command, "missing.doc"), "[ファイルが存在しません！]");
+    // Blanks are a name, not an empty one; quotes are part of the name.
+    for (const char* name : {"missing.doc", "   ", "\"busy.doc\""})
+      EXPECT_EQ(Run(command, name), "[ファイルが存在しません！]");
+    EXPECT_EQ(ports.shown.back(), (testing::ShownBox{"ファイルが存在しません！", "警告", 0x30}));
   }
+  EXPECT_EQ(Run(kIdentify, "busy.doc"), "このファイルは実行中のため判別不能です。");
   EXPECT_EQ(Run(kChange, "busy.doc"), "このファイルは実行中のため変更できません。");
   EXPECT_EQ(Run(kLaunch, "busy.doc"), "現在実行中です。");
   EXPECT_EQ(Run(kBoth, "busy.doc"), "このファイルは実行中のため変更＆起動できません。 | <repaint>");
@@ -144,14 +161,14 @@ TEST_F(CommandsTest, FailuresAsTheyAreTold) {
 
   // The system shows nothing when the program named in an association is
   // missing, so the failure is told here.
-  starter.answer = 31;  // the highest failure of WinExec; 32 is that of ShellExecuteA
+  ports.start_answer = 31;  // the highest failure of WinExec; 32 is that of ShellExecuteA
   files.Add("memo.doc", kTextBytes);
   files.Add("lib.bin", kExeBytes);
   files.Add("c.doc", kTextBytes);
   files.Add("d.dat", kGif);
   EXPECT_TRUE(Run(kLaunch, "memo.doc").ends_with("| エディタを起動します。起動できませんでした。"));
   EXPECT_TRUE(Run(kLaunch, "lib.bin").ends_with("| 起動できませんでした。"));
-  starter.answer = 32;
+  ports.start_answer = 32;
   EXPECT_EQ(Run(kBoth, "c.doc"),
             "<open> owned c.txt | 拡張子を "
             "txtに変更しました。エディタを起動します。起動できませんでした。 | "
@@ -162,12 +179,12 @@ TEST_F(CommandsTest, FailuresAsTheyAreTold) {
       "<repaint>");
 
   // A registry value of the wrong type ends the command, after the rename.
-  associations.values[".txt"] = {4, std::string("\x01\0\0\0", 4)};
+  ports.values[".txt"] = {4, std::string("\x01\0\0\0", 4)};
   files.Add("note.doc", kTextBytes);
   EXPECT_THROW(Run(kBoth, "note.doc"), AppError);
   EXPECT_TRUE(files.FileExists("note.txt"));
   EXPECT_THROW(Run(kLaunch, "note.txt"), AppError);
-  EXPECT_TRUE(result.events.empty());
+  EXPECT_TRUE(ports.log.empty());
 }
 
 TEST(ProgramPathTest, ReducesTheStoredCommandToAnExecutable) {
@@ -188,14 +205,13 @@ TEST(ProgramPathTest, ReducesTheStoredCommandToAnExecutable) {
       {"exe", ""},
       {"\"", ""},
       {"\"\" C:\\x.exe", ""},
-      {"", ""},
-  };
+      {"", ""}};
   for (const auto& [command, path] : cases)
     EXPECT_EQ(ProgramPathFromCommand(command), path) << command;
 }
 
 TEST(FindAssociatedProgramTest, ReadsTheClassThenItsCommand) {
-  testing::FakeAssociations registry;
+  testing::FakePorts registry;
   registry.values = {
       {".txt", {kRegSz, std::string("txtfile\0junk", 12)}},
       {"txtfile\\shell\\open\\command", {kRegSz, "C:\\WINDOWS\\NOTEPAD.EXE %1"}},
@@ -205,8 +221,7 @@ TEST(FindAssociatedProgramTest, ReadsTheClassThenItsCommand) {
       {"raw\\shell\\open\\command", {kRegSz, "%SystemRoot%\\view.exe"}},
       {".zip", {kRegSz, ""}},
       {".cab", {4, ""}},  // empty: its type does not matter
-      {".lzh", {4, std::string("\x01\0\0\0", 4)}},
-  };
+      {".lzh", {4, std::string("\x01\0\0\0", 4)}}};
   EXPECT_EQ(FindAssociatedProgram("txt", registry), "C:\\WINDOWS\\NOTEPAD.EXE");
   EXPECT_EQ(FindAssociatedProgram("bmp", registry), "C:\\WINDOWS\\mspaint.exe");
   EXPECT_EQ(FindAssociatedProgram("gif", registry), "%SystemRoot%\\view.exe");

@@ -1,38 +1,28 @@
-// FMIWAKER.EXE itself, started as a process from a copy in a scratch folder
-// and driven from outside through its window's controls.
+// FMIWAKER.EXE itself, started as a process from a copy in a scratch folder,
+// or where an unpacked archive put it, and driven from outside.
 #include <windows.h>
-
-#include <shellapi.h>
-
-#include <cstdlib>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "app/main_form_layout.h"
 #include "common/win32_handle.h"
-#include "identify/version_refiner.h"
-#include "support/scratch_folder_win32.h"
+#include "support/temp_folder.h"
 
 namespace miwake {
 namespace {
 
-// An unpacked archive's program, if named, is started where it lies.
-const char* Unpacked() {
-  return std::getenv("MIWAKE_UNPACKED_EXE");
-}
-
-std::string ExePath() {
-  std::string path = Unpacked() ? Unpacked() : MIWAKE_FMIWAKER_EXE;
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;  // Wine's drive for the Unix root
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return path;
-}
-
 TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
-  testing::ScratchFolder scratch;
-  const std::string exe = Unpacked() ? ExePath() : scratch.path() + "FMIWAKER.EXE";
-  if (!Unpacked()) {
-    ASSERT_TRUE(::CopyFileA(ExePath().c_str(), exe.c_str(), FALSE)) << ExePath();
+  testing::TempFolder scratch;
+  const char* unpacked = std::getenv("MIWAKE_UNPACKED_EXE");
+  std::string exe = unpacked ? unpacked : MIWAKE_FMIWAKER_EXE;
+  if (exe.starts_with('/')) exe = "Z:" + exe;  // Wine's drive for the Unix root
+  std::replace(exe.begin(), exe.end(), '/', '\\');
+  if (!unpacked) {
+    ASSERT_TRUE(::CopyFileA(exe.c_str(), (scratch.path() + "FMIWAKER.EXE").c_str(), FALSE)) << exe;
+    exe = scratch.path() + "FMIWAKER.EXE";
   }
   const std::string memo = scratch.Write("memo.doc", "これはメモです。\r\n");
   STARTUPINFOA startup{};
@@ -63,7 +53,8 @@ TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
   EXPECT_STREQ(result, "これはテキスト(TXT)ファイルです。");
 
   ::SetWindowPos(form, nullptr, 123, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ::PostMessageA(form, WM_CLOSE, 0, 0);
+  ::PostMessageA(form, WM_COMMAND, MAKEWPARAM(kButton5, BN_CLICKED),  // 終了
+                 reinterpret_cast<LPARAM>(::GetDlgItem(form, kButton5)));
   ASSERT_EQ(::WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
   DWORD exit_code = 1;
   ::GetExitCodeProcess(process.get(), &exit_code);
@@ -71,13 +62,6 @@ TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
   const std::string ini = exe.substr(0, exe.rfind('\\') + 1) + "FMIWAKER.ini";
   EXPECT_EQ(::GetPrivateProfileIntA("Location", "top", -1, ini.c_str()), 45);
   EXPECT_EQ(::GetPrivateProfileIntA("Location", "left", -1, ini.c_str()), 123);
-}
-
-TEST(FmiwakerSmokeTest, CarriesItsVersionResourceAndIcons) {
-  // Read back as the program reads any executable's: through the first
-  // translation, Japanese with code page 932.
-  EXPECT_EQ(ReadOriginalFilename(ExePath()), "FMIWAKER.EXE");
-  EXPECT_EQ(::ExtractIconExA(ExePath().c_str(), -1, nullptr, nullptr, 0), 2u);
 }
 
 }  // namespace

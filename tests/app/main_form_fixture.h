@@ -1,44 +1,24 @@
 // The real main window under Wine, driven by messages, with its settings
-// file in a scratch folder and its message boxes answered by a script.
+// file in a scratch folder, the real registry and program starts, and its
+// message boxes answered by a script unless real ones are under test.
 #pragma once
 
 #include <windows.h>
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
+#include "actions/ports_win32.h"
 #include "app/main_form.h"
 #include "app/main_form_layout.h"
 #include "identify/version_refiner.h"
 #include "settings/settings_win32.h"
 #include "support/fakes.h"
-#include "support/scratch_folder_win32.h"
+#include "support/temp_folder.h"
 
 namespace miwake::testing {
-
-struct FakeOpenDialog final : OpenFileDialog {
-  void SetInitialFolder(const std::string& folder) override { initial_folder = folder; }
-  std::optional<std::string> Run(HWND) override { return answer; }
-  std::optional<std::string> initial_folder, answer;
-};
-
-// The scripted boxes, or the real ones where the focus is under test.
-struct SwitchableBox final : AppMessageBox {
-  explicit SwitchableBox(AppMessageBox& first) : use(&first) {}
-  int Show(std::string_view text, std::string_view caption, unsigned flags) override {
-    return use->Show(text, caption, flags);
-  }
-  AppMessageBox* use;
-};
-
-inline std::string Text(HWND window) {
-  char buffer[1024] = {};
-  ::GetWindowTextA(window, buffer, sizeof buffer);
-  return buffer;
-}
 
 // The window's rectangle in its parent's client coordinates (the screen's for the form).
 inline RECT RectOf(HWND window) {
@@ -48,10 +28,28 @@ inline RECT RectOf(HWND window) {
   return r;
 }
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public ::testing::Test,
+                     protected AppMessageBox,
+                     ProgramStarter,
+                     OpenFileDialog {
  protected:
+  int Show(std::string_view text, std::string_view caption, unsigned flags) override {
+    return (real_boxes ? *real_boxes : boxes).Show(text, caption, flags);
+  }
+  // Starts are noted in `events`; the help file is not opened, no viewer being wanted here.
+  std::uintptr_t StartProgram(const std::string& command_line) override {
+    events.push_back("<start>");
+    return starter.StartProgram(command_line);
+  }
+  std::uintptr_t OpenDocument(const std::string& file, bool owned) override {
+    events.push_back("<open> " + file);
+    return owned ? starter.OpenDocument(file, owned) : 42;
+  }
+  void SetInitialFolder(const std::string& folder) override { initial_folder = folder; }
+  std::optional<std::string> Run(HWND) override { return chosen; }
+
   std::unique_ptr<Tmainform> Create(const std::string& app_dir) {
-    const AppPorts ports{*files, box_switch, classifier, *associations, *starter, profiles, dialog};
+    const AppPorts ports{*files, *this, classifier, registry, *this, profiles, *this};
     return Tmainform::Create(::GetModuleHandleA(nullptr), ports, {app_dir, false});
   }
   void Make(const std::string& app_dir = {}) {
@@ -61,27 +59,27 @@ class MainFormTest : public ::testing::Test {
   }
   HWND Item(int id) const { return form->Control(id); }
   void Command(int id) { ::SendMessageA(form->hwnd(), WM_COMMAND, id, 0); }
-  // A button is clicked; a menu item chosen.
-  std::string Run(int id, const std::string& file, int answer = kIdYes) {
+  // A button is clicked, a menu item chosen; the result field's text.
+  std::string Click(int id, const std::string& file, int answer = kIdYes) {
     ::SetWindowTextA(Item(kEdit1), file.c_str());
+    ::SetWindowTextA(Item(kEdit2), "");
     boxes.answers = {answer};
     id < IDM_KN1 ? (void)::SendMessageA(Item(id), BM_CLICK, 0, 0) : Command(id);
-    EXPECT_EQ(Text(Item(kEdit1)), file) << "no command writes the file-name field";
-    return Text(Item(kEdit2));
+    EXPECT_EQ(WindowText(Item(kEdit1)), file) << "no command writes the file-name field";
+    return WindowText(Item(kEdit2));
   }
 
-  ScratchFolder scratch;
-  ScriptedMessageBox boxes;
-  SwitchableBox box_switch{boxes};
-  FakeOpenDialog dialog;
+  TempFolder scratch;
+  FakePorts boxes;
+  AppMessageBox* real_boxes = nullptr;
+  std::optional<std::string> initial_folder, chosen;
+  std::vector<std::string> events;
   std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
   NoBusyCursor cursor;
   VersionResourceRefiner refiner;
   Classifier classifier{*files, cursor, refiner};
-  FakeAssociations fake_associations;
-  RecordingStarter recording_starter;
-  FileAssociations* associations = &fake_associations;
-  ProgramStarter* starter = &recording_starter;
+  Win32FileAssociations registry;
+  Win32ProgramStarter starter;
   Win32ProfileStore profiles;
   std::unique_ptr<Tmainform> form;
 };

@@ -6,7 +6,7 @@
 #include "common/win32_handle.h"
 #include "identify/classifier.h"
 #include "identify/kinds.h"
-#include "support/scratch_folder_win32.h"
+#include "support/temp_folder.h"
 
 namespace miwake {
 namespace {
@@ -24,7 +24,7 @@ class Win32FileSystemTest : public ::testing::Test {
   NoBusyCursor cursor;
   KeepExecutableCode refiner;
   Classifier classifier{*files, cursor, refiner};
-  testing::ScratchFolder dir;
+  testing::TempFolder dir;
 };
 
 TEST_F(Win32FileSystemTest, FilesInUseAreUnreadableAndTheFailureIsNotCached) {
@@ -46,6 +46,7 @@ TEST_F(Win32FileSystemTest, FilesThatMayNotBeWrittenAreReadButNotDeleted) {
   EXPECT_FALSE(files->Delete(name));
   EXPECT_EQ(files->LastError(), ERROR_ACCESS_DENIED);
   EXPECT_TRUE(files->FileExists(name));
+  ::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);  // for the folder's removal
   // Made by the build with the immutable attribute, which even root cannot write.
   const char* unwritable = std::getenv("MIWAKE_UNWRITABLE_FILE");
   if (unwritable == nullptr) GTEST_SKIP() << "no unwritable file was prepared";
@@ -61,7 +62,8 @@ TEST_F(Win32FileSystemTest, OnlyExistingFilesExistWhateverTheirDate) {
   FILETIME stamp{};
   ASSERT_TRUE(::SystemTimeToFileTime(&when, &stamp));
   ASSERT_TRUE(::SetFileTime(Open(future, GENERIC_WRITE, 0).get(), nullptr, nullptr, &stamp));
-  const std::string folder = dir.MakeFolder("sub.d");
+  const std::string folder = dir.path() + "sub.d";
+  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
   for (const auto& [name, exists] : std::initializer_list<std::pair<std::string, bool>>{
            {memo, true},
            {future, true},
@@ -79,7 +81,8 @@ TEST_F(Win32FileSystemTest, OnlyExistingFilesExistWhateverTheirDate) {
 
 TEST_F(Win32FileSystemTest, ShiftJisNamesWhoseSecondByteIsABackslash) {
   // 表 and ソ are 95 5C and 83 5C in code page 932.
-  const std::string folder = dir.MakeFolder("ソ.d");
+  const std::string folder = dir.path() + "ソ.d";
+  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
   const std::string name = dir.Write("ソ.d\\memo.表", "text");
   EXPECT_EQ(classifier.IdentifyFile(name), 1);
   EXPECT_TRUE(files->Rename(name, folder + "\\memo.txt"));

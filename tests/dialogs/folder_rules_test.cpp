@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <strings.h>
+
 #include <array>
 
 namespace miwake {
@@ -35,6 +37,7 @@ TEST(DriveItemTest, TextAndPictureFollowTheDriveType) {
 
 TEST(DriveItemTest, FoundByLetterInEitherCase) {
   const std::vector<std::string> texts = {"a:", "c: [x]", "dc: [y]", "q:"};
+  EXPECT_EQ(DriveItemIndex(texts, 'A'), 0u);
   EXPECT_EQ(DriveItemIndex(texts, 'C'), 1u);
   EXPECT_EQ(DriveItemIndex(texts, 'q'), 3u);
   EXPECT_EQ(DriveItemIndex(texts, 'd'), std::nullopt);
@@ -58,6 +61,8 @@ TEST(FolderListItemsTest, RootPathCurrentAndSubfoldersWithTheirIndents) {
                                      {"new", kClosed, 18, "D:\\表\\ソ\\x\\new"}}));
   EXPECT_EQ(FolderListItems("C:\\a\\", {}),
             (std::vector<FolderItem>{{"C:\\", kOpen, 2, "C:\\"}, {"a", kCurrent, 6, "C:\\a"}}));
+  EXPECT_EQ(FolderListItems("\\\\srv\\pub", {}),
+            (std::vector<FolderItem>{{"\\\\srv\\pub", kCurrent, 2, "\\\\srv\\pub"}}));
   EXPECT_EQ(FolderListItems("\\\\srv\\pub\\a", {}),
             (std::vector<FolderItem>{{"\\\\srv\\pub\\", kOpen, 2, "\\\\srv\\pub\\"},
                                      {"a", kCurrent, 6, "\\\\srv\\pub\\a"}}));
@@ -73,11 +78,7 @@ TEST(FolderFilterTest, OnlyPlainFoldersOtherThanTheDotEntries) {
 
 TEST(FolderFilterTest, SortedIgnoringCaseKeepingTheFirstOfEqualNames) {
   const NameOrder ignoring_case = [](const std::string& a, const std::string& b) {
-    auto fold = [](std::string s) {
-      for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      return s;
-    };
-    return fold(a).compare(fold(b));
+    return strcasecmp(a.c_str(), b.c_str());
   };
   EXPECT_EQ(SortedUniqueNames({"b", "Abc", "B", "a", "abc", "C"}, ignoring_case),
             (std::vector<std::string>{"a", "Abc", "b", "C"}));

@@ -115,6 +115,12 @@ TEST(PeVersionTest, BrokenHeadersHideTheVersionResource) {
     MemoryByteSource source(image);
     EXPECT_FALSE(ReadVersionBlock(source)) << what;
   }
+  // Headers that end where the resource directory starts leave it in its section.
+  const Bytes headers_to_resources = Patched(
+      kImage, nt + 24 + 60,
+      kImage.at(nt + 24 + 112) | kImage.at(nt + 24 + 113) << 8 | kImage.at(nt + 24 + 114) << 16, 4);
+  MemoryByteSource source(headers_to_resources);
+  EXPECT_EQ(ReadVersionBlock(source), kBlock);
 }
 
 // Each sample gives what Windows gives. Directories precede the data, so a

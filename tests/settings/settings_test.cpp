@@ -113,6 +113,7 @@ TEST_F(SettingsTest, BrowseStartsInAnExistingFolderFromAnExistingSettingsFile) {
       {"D:\\DATA", "D:\\DATA"},
       {"D:\\DATA\\", "D:\\DATA"},
       {"D:\\", "D:\\"},
+      {":\\", ":\\"},
       {"D:\\表", "D:\\表"},  // 0x5C as the second byte of "表" is no backslash
       {"D:\\DATA", std::nullopt, false},
       {nullptr, "C:\\TOOLS"},
@@ -123,7 +124,7 @@ TEST_F(SettingsTest, BrowseStartsInAnExistingFolderFromAnExistingSettingsFile) {
     files = {};
     if (c.ini_exists) AddIni();
     if (c.dir != nullptr) values[Key(kAppDir + "FMIWAKER.ini|Dir|Dir")] = c.dir;
-    if (c.folder_exists) files.AddFolder(c.dir != nullptr ? c.dir : kAppDir);
+    if (c.folder_exists) files.folders.insert(c.dir != nullptr ? c.dir : kAppDir);
     EXPECT_EQ(BrowseStartFolder(kAppDir, *this, files), c.expected) << (c.dir ? c.dir : "no key");
   }
 }

@@ -1,4 +1,5 @@
-// Recording stand-ins for the commands' ports.
+// One stand-in for the ports of the commands that are not the file system:
+// every box, text, paint and start goes into one log, in order.
 #pragma once
 
 #include <map>
@@ -15,36 +16,17 @@ struct ShownBox {
   bool operator==(const ShownBox&) const = default;
 };
 
-// Answers each box with the next scripted answer (kIdOk when none is left).
-class ScriptedMessageBox final : public AppMessageBox {
- public:
+struct FakePorts : AppMessageBox, ResultField, FileAssociations, ProgramStarter {
+  // Answers each box with the next of `answers`, kIdOk when none is left.
   int Show(std::string_view text, std::string_view caption, unsigned flags) override {
     shown.push_back({std::string(text), std::string(caption), flags});
-    if (log != nullptr) log->push_back("[" + std::string(text) + "]");
-    if (answers.empty()) return kIdOk;
-    const int answer = answers.front();
-    answers.erase(answers.begin());
+    log.push_back("[" + std::string(text) + "]");
+    const int answer = answers.empty() ? kIdOk : answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
     return answer;
   }
-  std::vector<ShownBox> shown;
-  std::vector<int> answers;
-  std::vector<std::string>* log = nullptr;  // where the boxes go among other events
-};
-
-// The texts set, in order, with "<repaint>" where the field was painted.
-class RecordingResultField final : public ResultField {
- public:
-  void SetText(const std::string& value) override {
-    text = value;
-    events.push_back(value);
-  }
-  void Repaint() override { events.push_back("<repaint>"); }
-  std::string text = "previous";
-  std::vector<std::string> events;
-};
-
-class FakeAssociations final : public FileAssociations {
- public:
+  void SetText(const std::string& value) override { log.push_back(value); }
+  void Repaint() override { log.push_back("<repaint>"); }
   std::optional<RegistryValue> DefaultValue(const std::string& path) override {
     asked.push_back(path);
     const auto it = values.find(path);
@@ -53,30 +35,23 @@ class FakeAssociations final : public FileAssociations {
   // %SystemRoot% only, as a stand-in for the system's expansion.
   std::string ExpandEnvironment(const std::string& text) override {
     std::string expanded = text;
-    const std::string name = "%SystemRoot%";
-    for (auto at = expanded.find(name); at != std::string::npos; at = expanded.find(name))
-      expanded.replace(at, name.size(), "C:\\WINDOWS");
+    for (std::size_t at; (at = expanded.find("%SystemRoot%")) != std::string::npos;)
+      expanded.replace(at, 12, "C:\\WINDOWS");
     return expanded;
   }
-  std::map<std::string, RegistryValue> values;
-  std::vector<std::string> asked;
-};
-
-class RecordingStarter final : public ProgramStarter {
- public:
   std::uintptr_t StartProgram(const std::string& command_line) override {
-    started.push_back(command_line);
-    if (log != nullptr) log->push_back("<start> " + command_line);
-    return answer;
+    log.push_back("<start> " + command_line);
+    return start_answer;
   }
   std::uintptr_t OpenDocument(const std::string& file, bool owned) override {
-    opened.push_back((owned ? "owned " : "") + file);
-    if (log != nullptr) log->push_back("<open> " + opened.back());
-    return answer;
+    log.push_back("<open> " + std::string(owned ? "owned " : "") + file);
+    return start_answer;
   }
-  std::vector<std::string> started, opened;
-  std::vector<std::string>* log = nullptr;  // where the starts go among other events
-  std::uintptr_t answer = 42;
+  std::vector<ShownBox> shown;
+  std::vector<int> answers;
+  std::vector<std::string> log, asked;
+  std::map<std::string, RegistryValue> values;
+  std::uintptr_t start_answer = 42;
 };
 
 }  // namespace miwake::testing
