@@ -24,12 +24,14 @@ TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
     ASSERT_TRUE(::CopyFileA(exe.c_str(), (scratch.path() + "FMIWAKER.EXE").c_str(), FALSE)) << exe;
     exe = scratch.path() + "FMIWAKER.EXE";
   }
-  const std::string memo = scratch.Write("memo.doc", "これはメモです。\r\n");
+  // Named on the command line, as Explorer names a file dropped on the program.
+  const std::string memo = scratch.Write("memo 1.doc", "これはメモです。\r\n");
+  std::string command_line = "\"" + exe + "\" \"" + memo + "\" other.doc";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  ASSERT_TRUE(::CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                               scratch.path().c_str(), &startup, &info));
+  ASSERT_TRUE(::CreateProcessA(exe.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0,
+                               nullptr, scratch.path().c_str(), &startup, &info));
   const FileHandle process(info.hProcess), thread(info.hThread);
   ::WaitForInputIdle(process.get(), 10000);
   // Other tests' windows of the same class may be about; only this process's counts.
@@ -44,7 +46,10 @@ TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
   }
   ASSERT_NE(form, nullptr) << "no main window";
 
-  ::SendMessageA(::GetDlgItem(form, kEdit1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(memo.c_str()));
+  char name[MAX_PATH] = {};
+  ::SendMessageA(::GetDlgItem(form, kEdit1), WM_GETTEXT, sizeof name,
+                 reinterpret_cast<LPARAM>(name));
+  EXPECT_EQ(name, memo);
   ::SendMessageA(form, WM_COMMAND, MAKEWPARAM(kButton2, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(form, kButton2)));
   char result[256] = {};  // WM_GETTEXT: GetWindowText does not ask another process's window

@@ -6,9 +6,11 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 #include "app/main_form_fixture.h"
@@ -143,6 +145,23 @@ TEST_F(MainFormTest, ButtonsAndMenuItemsRunTheirCommandsOnRealFilesAndPrograms) 
   events.clear();
   Command(IDM_KH2);
   EXPECT_EQ(events, std::vector<std::string>{"<open> " + s + "Fmiwaker.hlp"});
+}
+
+TEST_F(MainFormTest, TakesTheFirstFileDroppedFromExplorer) {
+  Make();
+  EXPECT_TRUE(::GetWindowLongA(form->hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  ::SetWindowTextA(Item(kEdit2), "kept");
+  const std::string list =
+      "C:\\My Files\\表.doc" + std::string(1, '\0') + "C:\\b.txt" + std::string(2, '\0');
+  const HGLOBAL drop =
+      ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+  auto* files = static_cast<DROPFILES*>(::GlobalLock(drop));
+  files->pFiles = sizeof(DROPFILES);
+  std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), list.data(), list.size());
+  ::GlobalUnlock(drop);
+  ::SendMessageA(form->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);  // frees it
+  EXPECT_EQ(WindowText(Item(kEdit1)), "C:\\My Files\\表.doc");
+  EXPECT_EQ(WindowText(Item(kEdit2)), "kept") << "nothing else happens";
 }
 
 TEST_F(MainFormTest, HintsAndTheWidthFollowTheDesign) {
