@@ -248,6 +248,13 @@ TEST(MiwakeCliTest, ListsFixesAndUndoesMismatches) {
   EXPECT_EQ(got.err, "miwake: \"" + root + sep + "pic.gif\": not renamed back: \"" + root + sep +
                          "pic.txt\" exists\n");
   EXPECT_EQ(OnDisk({"--undo", temp / "none.journal"}).status, kExitSomeNotIdentified);
+
+  // A journal that cannot be made stops the run before any rename.
+  got = OnDisk({"--fix", "--json", "--journal", journal, root + sep + "memo.doc"});
+  EXPECT_EQ(got.status, kExitSomeNotIdentified);
+  EXPECT_EQ(got.out, "");
+  EXPECT_EQ(got.err.rfind("miwake: \"" + journal + "\": journal not made: ", 0), 0u) << got.err;
+  EXPECT_TRUE(exists("memo.doc"));
 }
 
 }  // namespace
