@@ -249,12 +249,18 @@ TEST(MiwakeCliTest, ListsFixesAndUndoesMismatches) {
                          "pic.txt\" exists\n");
   EXPECT_EQ(OnDisk({"--undo", temp / "none.journal"}).status, kExitSomeNotIdentified);
 
+  // Every rename made: all is well.
+  got = OnDisk({"--fix", "--json", "--journal", temp / "2.journal", root + sep + "memo.doc"});
+  EXPECT_EQ(got.status, kExitAllIdentified);
+  EXPECT_NE(got.out.find("\"outcome\":\"renamed\"}}\n{\"summary\":{\"files\":1,"),
+            std::string::npos);
+
   // A journal that cannot be made stops the run before any rename.
-  got = OnDisk({"--fix", "--json", "--journal", journal, root + sep + "memo.doc"});
+  got = OnDisk({"--fix", "--json", "--journal", journal, root + sep + "pic.txt"});
   EXPECT_EQ(got.status, kExitSomeNotIdentified);
   EXPECT_EQ(got.out, "");
   EXPECT_EQ(got.err.rfind("miwake: \"" + journal + "\": journal not made: ", 0), 0u) << got.err;
-  EXPECT_TRUE(exists("memo.doc"));
+  EXPECT_TRUE(exists("pic.txt"));
 }
 
 }  // namespace

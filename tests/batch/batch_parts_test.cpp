@@ -42,9 +42,11 @@ TEST(BatchNames, JoinsSplitsAndEncodes) {
       {"abc", ""},
       {"\xe3\x81\x82", ""},
       {"\xf0\x9f\x98\x80", ""},
-      {"\x83\x65", std::string(kBad) + "e"},              // Shift-JIS テ
-      {"\xc0\xaf", std::string(kBad) + kBad},             // overlong
-      {"\xed\xa0\x80", std::string(kBad) + kBad + kBad},  // surrogate
+      {"\xdf\xbf\xe0\xa0\x80\xf1\x80\x80\x80", ""},                  // the lowest and highest leads
+      {"\xf0\x8f\xbf\xbf", std::string(kBad) + kBad + kBad + kBad},  // overlong
+      {"\x83\x65", std::string(kBad) + "e"},                         // Shift-JIS テ
+      {"\xc0\xaf", std::string(kBad) + kBad},                        // overlong
+      {"\xed\xa0\x80", std::string(kBad) + kBad + kBad},             // surrogate
       {"\xf4\x90\x80\x80", std::string(kBad) + kBad + kBad + kBad},
       {"a\xe3\x81", std::string("a") + kBad + kBad},  // cut short
   };
@@ -145,6 +147,19 @@ TEST(ProgressLine, ShowsAfterASecondAtMostFiveTimesASecondAndGoesAway) {
   err.str("");
   line.Clear();
   EXPECT_EQ(err.str(), "\r" + std::string(57, ' ') + "\r");
+  err.str("");
+  line.Draw(70, "", 7200);  // nothing to cover after a clear
+  EXPECT_EQ(err.str(), "\r70 files, 31/s");
+
+  // Code page 932 is cut between characters too: 表 ends in a backslash's byte.
+  ProgressLine cp932(err, NameStyle::kWindows, 0);
+  std::string hyo;
+  for (int i = 0; i < 10; ++i) hyo += "\x95\x5c";
+  for (const std::size_t xs : {39, 40}) {  // the cut inside 表, then just after it
+    err.str("");
+    cp932.Draw(1, "C:\\" + hyo + std::string(xs, 'x'), 1000 + 200 * xs);
+    EXPECT_EQ(err.str().substr(err.str().find("...")), "..." + std::string(xs, 'x'));
+  }
 }
 
 }  // namespace
