@@ -180,6 +180,12 @@ TEST(MiwakeCliTest, WalksFoldersInSortedOrderWhateverTheJobs) {
     EXPECT_EQ(got.err, err) << jobs;
   }
 
+  // A folder named that cannot be read ends nothing either.
+  TroubledLister folders;
+  const auto named = OnDisk({"-r", root + sep + "locked", root + sep + "a.txt"}, &folders);
+  EXPECT_EQ(named.out, root + sep + "a.txt: " + kText);
+  EXPECT_EQ(named.err, err.substr(err.rfind("miwake: ")));
+
   // JSON carries the Shift-JIS name's bytes where its text cannot.
   const auto got = OnDisk({"--json", root + sep + kSjisLeaf});
   const auto line = nlohmann::json::parse(got.out);
