@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "batch/journal_file.h"
+#include "common/encoding.h"
+#include "common/io_error_text.h"
 
 namespace miwake {
 namespace {
@@ -68,22 +70,9 @@ std::unique_ptr<JournalFile> CreateJournalFile(const std::string& path, std::str
   return file;
 }
 
-// FileSystem numbers its errors as Windows does; back to errno for the system's text.
+// The program's own words, as the tool writes them on Linux.
 std::string ErrorTextForStderr(int code) {
-  switch (code) {
-    case 2:
-      return std::strerror(ENOENT);
-    case 4:
-      return std::strerror(EMFILE);
-    case 5:
-      return std::strerror(EACCES);
-    case 112:
-      return std::strerror(ENOSPC);
-    case 183:
-      return std::strerror(EEXIST);
-    default:
-      return std::strerror(code - 1000);
-  }
+  return Cp932ToUtf8(IoErrorText(code));
 }
 
 std::tm LocalTime(std::time_t when) {

@@ -25,7 +25,6 @@ struct Stop {
   double kill_at;       // share of the journal written when the run is killed; 0: not killed
   rlim_t journal_room;  // bytes the run may write, as on a full disk
 };
-
 void PrintTo(const Stop& stop, std::ostream* out) {
   *out << stop.what;
 }
@@ -37,33 +36,26 @@ class StoppedFixTest : public ::testing::TestWithParam<Stop> {
     return dir / ("n\t%\r\n\x7F\x95\x5C" + std::to_string(i) + ext);
   }
   static std::string Content(int i) { return "file " + std::to_string(i * 7919); }
-  std::string Bytes(const std::string& name) {
+  std::string Bytes(int i, const char* ext) {
     std::ostringstream bytes;
-    bytes << std::ifstream(name, std::ios::binary).rdbuf();
+    bytes << std::ifstream(Name(i, ext), std::ios::binary).rdbuf();
     return bytes.str();
   }
-  off_t JournalSize() {
-    struct stat st {};
-    return ::stat(journal_path.c_str(), &st) == 0 ? st.st_size : 0;
-  }
 
-  // The run in a child process, which must leave without the test's own exit path.
+  // The run, in a child process that must not reach the test's own exit.
   [[noreturn]] void Fix(rlim_t room) {
     ::signal(SIGXFSZ, SIG_IGN);
     rlimit limit{};
     ::getrlimit(RLIMIT_FSIZE, &limit);
-    const rlim_t unlimited = limit.rlim_cur;
+    const rlimit full_room = limit;
     limit.rlim_cur = room;
     ::setrlimit(RLIMIT_FSIZE, &limit);
     std::string error;
     const auto journal = CreateRenameJournal(journal_path, error);
-    if (!journal) ::_exit(1);
-    for (int i = 0; i < kFiles; ++i) {
-      if (FixName(*files, *journal, Name(i, ".doc"), Name(i, ".txt")) == FixOutcome::kNotRecorded) {
-        // Room again, yet the journal that lost part of a line must take no more.
-        limit.rlim_cur = unlimited;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-      }
+    for (int i = 0; journal && i < kFiles; ++i) {
+      // Room again, yet a journal that lost part of a line must take no more.
+      if (FixName(*files, *journal, Name(i, ".doc"), Name(i, ".txt")) == FixOutcome::kNotRecorded)
+        ::setrlimit(RLIMIT_FSIZE, &full_room);
     }
     ::_exit(0);
   }
@@ -74,42 +66,36 @@ class StoppedFixTest : public ::testing::TestWithParam<Stop> {
 };
 
 TEST_P(StoppedFixTest, NoFileLosesItsContentOrItsName) {
-  const Stop& stop = GetParam();
   for (int i = 0; i < kFiles; ++i) std::ofstream(Name(i, ".doc"), std::ios::binary) << Content(i);
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
-  if (child == 0) Fix(stop.journal_room);
+  if (child == 0) Fix(GetParam().journal_room);
   int status = 0;
-  if (stop.kill_at > 0) {
+  if (GetParam().kill_at > 0) {
     // Less than the whole journal, which holds each name escaped, twice.
     const double whole = 2.0 * kFiles * Name(kFiles / 2, ".doc").size();
-    while (JournalSize() < stop.kill_at * whole && ::waitpid(child, &status, WNOHANG) == 0)
+    struct stat st {};
+    while ((::stat(journal_path.c_str(), &st) != 0 || st.st_size < GetParam().kill_at * whole) &&
+           ::waitpid(child, &status, WNOHANG) == 0)
       ::usleep(100);
     ::kill(child, SIGKILL);
   }
   ::waitpid(child, &status, 0);
+  EXPECT_EQ(WIFSIGNALED(status), GetParam().kill_at > 0) << "killed before its end";
 
   int renamed = 0;
   while (renamed < kFiles && files->FileExists(Name(renamed, ".txt"))) ++renamed;
-  if (stop.kill_at > 0) {
-    EXPECT_TRUE(WIFSIGNALED(status)) << "killed before its end";
-  }
   for (int i = 0; i < kFiles; ++i) {
     const bool moved = i < renamed;  // in order, and none after a failed record
     EXPECT_EQ(files->FileExists(Name(i, ".doc")), !moved) << i;
-    ASSERT_EQ(Bytes(Name(i, moved ? ".txt" : ".doc")), Content(i)) << i;
+    ASSERT_EQ(Bytes(i, moved ? ".txt" : ".doc"), Content(i)) << i;
   }
-
   const UndoResult undone = UndoRenames(*files, journal_path);
   EXPECT_TRUE(undone.read || renamed == 0) << undone.error;
-  EXPECT_EQ(
-      std::count_if(undone.items.begin(), undone.items.end(),
-                    [](const UndoItem& item) { return item.outcome == UndoOutcome::kRestored; }),
-      renamed);
-  for (int i = 0; i < kFiles; ++i) {
-    EXPECT_FALSE(files->FileExists(Name(i, ".txt"))) << i;
-    ASSERT_EQ(Bytes(Name(i, ".doc")), Content(i)) << i;
-  }
+  EXPECT_EQ(std::count_if(undone.items.begin(), undone.items.end(),
+                          [](const auto& item) { return item.outcome == UndoOutcome::kRestored; }),
+            renamed);
+  for (int i = 0; i < kFiles; ++i) ASSERT_EQ(Bytes(i, ".doc") + Bytes(i, ".txt"), Content(i)) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Moments, StoppedFixTest,

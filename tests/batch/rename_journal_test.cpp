@@ -1,13 +1,12 @@
-// The rename journal over real files, with failures planted at each point of
-// a fix run: no file may lose its content or its name.
+// The rename journal over real files, with a failure planted at each point
+// of a fix run: no file may lose its content or its name.
 #include "batch/rename_journal.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <fstream>
-#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -29,168 +28,141 @@ std::string Bytes(const std::string& name) {
 void Write(const std::string& name, const std::string& bytes) {
   std::ofstream(name, std::ios::binary) << bytes;
 }
-std::vector<Item> Items(const UndoResult& result) {
-  EXPECT_TRUE(result.read) << result.error;
-  std::vector<Item> items;
-  for (const UndoItem& item : result.items)
-    items.emplace_back(item.original, item.renamed, item.outcome);
-  return items;
-}
 
-// The platform's files, with the renames away from chosen names failing.
-class FailingRenames final : public FileSystem {
- public:
+// The test is the file system and the journal, over real ones in a fresh
+// folder: the renames away from `unrenamed` and the records of `unrecorded` fail.
+class JournalTest : public ::testing::Test, public FileSystem, public RenameJournal {
+ protected:
   bool FileExists(const std::string& name) override { return real_->FileExists(name); }
   bool FolderExists(const std::string& name) override { return real_->FolderExists(name); }
-  std::unique_ptr<OpenFile> OpenForClassify(const std::string& name) override {
-    return real_->OpenForClassify(name);
-  }
+  std::unique_ptr<OpenFile> OpenForClassify(const std::string&) override { return nullptr; }
   std::unique_ptr<OpenFile> OpenForReading(const std::string& name) override {
     return real_->OpenForReading(name);
   }
   bool Rename(const std::string& from, const std::string& to) override {
-    return !failing.contains(from) && real_->Rename(from, to);
+    return !unrenamed.contains(from) && real_->Rename(from, to);
   }
   bool Delete(const std::string& name) override { return real_->Delete(name); }
   int LastError() const override { return real_->LastError(); }
+  bool Record(const std::string& from, const std::string& to) override {
+    return !unrecorded.contains(from) && journal_->Record(from, to);
+  }
 
-  std::set<std::string> failing;
+  std::string Doc(int i) { return dir / ("f" + std::to_string(i) + ".doc"); }
+  std::string Txt(int i) { return dir / ("f" + std::to_string(i) + ".txt"); }
+  static std::string Content(int i) { return std::string(1000 + i, static_cast<char>('a' + i)); }
+  // Undone after the journal is closed, as by a later run.
+  std::vector<Item> Undo(const std::string& path) {
+    journal_.reset();
+    const UndoResult result = UndoRenames(*this, path);
+    EXPECT_TRUE(result.read) << result.error;
+    std::vector<Item> items;
+    for (const UndoItem& item : result.items)
+      items.emplace_back(item.original, item.renamed, item.outcome);
+    return items;
+  }
+
+  testing::TempFolder dir;
+  const std::string journal_path = dir / "fix.journal";
+  std::set<std::string> unrenamed, unrecorded;
+  std::string error;
+  std::unique_ptr<RenameJournal> journal_ = CreateRenameJournal(journal_path, error);
 
  private:
   std::unique_ptr<FileSystem> real_ = MakePlatformFileSystem();
 };
 
-// The real journal, refusing the pairs of chosen names as a full disk would.
-class FailingJournal final : public RenameJournal {
- public:
-  FailingJournal(std::unique_ptr<RenameJournal> real, std::set<std::string> failing)
-      : real_(std::move(real)), failing_(std::move(failing)) {}
-  bool Record(const std::string& from, const std::string& to) override {
-    return !failing_.contains(from) && real_->Record(from, to);
-  }
-
- private:
-  std::unique_ptr<RenameJournal> real_;
-  std::set<std::string> failing_;
-};
-
-class RenameJournalTest : public ::testing::Test {
- protected:
-  std::string Original(int i) { return dir / ("f" + std::to_string(i) + ".doc"); }
-  std::string Renamed(int i) { return dir / ("f" + std::to_string(i) + ".txt"); }
-  static std::string Content(int i) { return std::string(1000 + i, static_cast<char>('a' + i)); }
-
-  testing::TempFolder dir;
-  FailingRenames files;
-  const std::string journal_path = dir / "fix.journal";
-};
-
-enum class Fault { kTaken, kUnrecorded, kUnrenamed };
-using Faults = std::vector<std::pair<int, Fault>>;  // the file, and what its fix meets
+enum Fault { kNone, kTaken, kUnrecorded, kUnrenamed };
 constexpr int kFiles = 4;
-
-class FixFaultTest : public RenameJournalTest, public ::testing::WithParamInterface<Faults> {};
+class FixFaultTest : public JournalTest,
+                     public ::testing::WithParamInterface<std::vector<Fault>> {};
 
 TEST_P(FixFaultTest, EveryFileKeepsItsContentAndGetsItsNameBack) {
-  std::map<int, Fault> faults(GetParam().begin(), GetParam().end());
-  std::set<std::string> unrecorded;
+  const std::vector<Fault>& faults = GetParam();
   for (int i = 0; i < kFiles; ++i) {
-    Write(Original(i), Content(i));
-    if (faults.contains(i) && faults[i] == Fault::kTaken) Write(Renamed(i), "taken");
-    if (faults.contains(i) && faults[i] == Fault::kUnrecorded) unrecorded.insert(Original(i));
-    if (faults.contains(i) && faults[i] == Fault::kUnrenamed) files.failing.insert(Original(i));
+    Write(Doc(i), Content(i));
+    if (faults[i] == kTaken) Write(Txt(i), "taken");
+    if (faults[i] == kUnrecorded) unrecorded.insert(Doc(i));
+    if (faults[i] == kUnrenamed) unrenamed.insert(Doc(i));
   }
   std::vector<Item> expected;  // newest first
-  {
-    std::string error;
-    FailingJournal journal(CreateRenameJournal(journal_path, error), unrecorded);
-    for (int i = 0; i < kFiles; ++i) {
-      const FixOutcome outcome = !faults.contains(i)               ? FixOutcome::kRenamed
-                                 : faults[i] == Fault::kTaken      ? FixOutcome::kTargetExists
-                                 : faults[i] == Fault::kUnrecorded ? FixOutcome::kNotRecorded
-                                                                   : FixOutcome::kFailed;
-      EXPECT_EQ(FixName(files, journal, Original(i), Renamed(i)), outcome) << i;
-      const bool renamed = outcome == FixOutcome::kRenamed;
-      EXPECT_EQ(Bytes(renamed ? Renamed(i) : Original(i)), Content(i)) << i;
-      EXPECT_NE(files.FileExists(Original(i)), renamed) << i;
-      if (renamed || outcome == FixOutcome::kFailed)
-        expected.emplace(expected.begin(), Original(i), Renamed(i),
-                         renamed ? UndoOutcome::kRestored : UndoOutcome::kAlreadyOriginal);
-    }
-  }
-  files.failing.clear();
-  EXPECT_THAT(Items(UndoRenames(files, journal_path)), ElementsAreArray(expected));
-  for (auto& item : expected) std::get<UndoOutcome>(item) = UndoOutcome::kAlreadyOriginal;
-  EXPECT_THAT(Items(UndoRenames(files, journal_path)), ElementsAreArray(expected)) << "again";
   for (int i = 0; i < kFiles; ++i) {
-    EXPECT_EQ(Bytes(Original(i)), Content(i)) << i;
-    EXPECT_EQ(files.FileExists(Renamed(i)), faults.contains(i) && faults[i] == Fault::kTaken);
+    const FixOutcome outcome = FixName(*this, *this, Doc(i), Txt(i));
+    EXPECT_EQ(outcome, (std::array{FixOutcome::kRenamed, FixOutcome::kTargetExists,
+                                   FixOutcome::kNotRecorded, FixOutcome::kFailed}[faults[i]]));
+    const bool renamed = outcome == FixOutcome::kRenamed;
+    EXPECT_EQ(Bytes(renamed ? Txt(i) : Doc(i)), Content(i)) << i;
+    EXPECT_NE(FileExists(Doc(i)), renamed) << i;
+    if (renamed || outcome == FixOutcome::kFailed)
+      expected.emplace(expected.begin(), Doc(i), Txt(i),
+                       renamed ? UndoOutcome::kRestored : UndoOutcome::kAlreadyOriginal);
+  }
+  unrenamed.clear();
+  EXPECT_THAT(Undo(journal_path), ElementsAreArray(expected));
+  for (auto& item : expected) std::get<UndoOutcome>(item) = UndoOutcome::kAlreadyOriginal;
+  EXPECT_THAT(Undo(journal_path), ElementsAreArray(expected)) << "a second undo changes nothing";
+  for (int i = 0; i < kFiles; ++i) {
+    EXPECT_EQ(Bytes(Doc(i)), Content(i)) << i;
+    EXPECT_EQ(Bytes(Txt(i)), faults[i] == kTaken ? "taken" : "") << i;
   }
 }
 
-std::vector<Faults> EachFaultAtEachFile() {
-  std::vector<Faults> all = {{},
-                             {{0, Fault::kTaken}, {1, Fault::kUnrecorded}, {2, Fault::kUnrenamed}}};
+std::vector<std::vector<Fault>> EachFaultAtEachFile() {
+  std::vector<std::vector<Fault>> all = {{kNone, kNone, kNone, kNone},
+                                         {kTaken, kUnrecorded, kUnrenamed, kNone}};
   for (int i = 0; i < kFiles; ++i)
-    for (const Fault fault : {Fault::kTaken, Fault::kUnrecorded, Fault::kUnrenamed})
-      all.push_back({{i, fault}});
+    for (const Fault fault : {kTaken, kUnrecorded, kUnrenamed}) {
+      all.emplace_back(kFiles, kNone);
+      all.back()[i] = fault;
+    }
   return all;
 }
 INSTANTIATE_TEST_SUITE_P(EachPoint, FixFaultTest, ::testing::ValuesIn(EachFaultAtEachFile()));
 
-TEST_F(RenameJournalTest, UndoGoesNewestFirstAndNeverReplaces) {
-  for (int i = 0; i < 5; ++i) Write(Original(i), Content(i));
-  {
-    std::string error;
-    const auto journal = CreateRenameJournal(journal_path, error);
-    for (int i = 0; i < 4; ++i)
-      ASSERT_EQ(FixName(files, *journal, Original(i), Renamed(i)), FixOutcome::kRenamed);
-    // The name that f3 gave up is free for another file in the same run.
-    ASSERT_EQ(FixName(files, *journal, Original(4), Original(3)), FixOutcome::kRenamed);
-  }
-  Write(Original(0), "a new file under the old name");
-  files.Delete(Renamed(1));
-  files.failing = {Renamed(2)};
-  EXPECT_THAT(
-      Items(UndoRenames(files, journal_path)),
-      ElementsAreArray(std::vector<Item>{{Original(4), Original(3), UndoOutcome::kRestored},
-                                         {Original(3), Renamed(3), UndoOutcome::kRestored},
-                                         {Original(2), Renamed(2), UndoOutcome::kFailed},
-                                         {Original(1), Renamed(1), UndoOutcome::kMissing},
-                                         {Original(0), Renamed(0), UndoOutcome::kNameTaken}}));
-  EXPECT_EQ(Bytes(Original(0)), "a new file under the old name");
-  EXPECT_EQ(Bytes(Renamed(0)), Content(0));
-  EXPECT_EQ(Bytes(Renamed(2)), Content(2));
-  EXPECT_EQ(Bytes(Original(3)), Content(3));
-  EXPECT_EQ(Bytes(Original(4)), Content(4));
+TEST_F(JournalTest, UndoGoesNewestFirstAndNeverReplaces) {
+  for (int i = 0; i < 5; ++i) Write(Doc(i), Content(i));
+  for (int i = 0; i < 4; ++i)
+    ASSERT_EQ(FixName(*this, *this, Doc(i), Txt(i)), FixOutcome::kRenamed);
+  // The name that f3 gave up is free for another file of the same run.
+  ASSERT_EQ(FixName(*this, *this, Doc(4), Doc(3)), FixOutcome::kRenamed);
+  Write(Doc(0), "a new file under the old name");
+  Delete(Txt(1));
+  unrenamed = {Txt(2)};
+  EXPECT_THAT(Undo(journal_path),
+              ElementsAreArray(std::vector<Item>{{Doc(4), Doc(3), UndoOutcome::kRestored},
+                                                 {Doc(3), Txt(3), UndoOutcome::kRestored},
+                                                 {Doc(2), Txt(2), UndoOutcome::kFailed},
+                                                 {Doc(1), Txt(1), UndoOutcome::kMissing},
+                                                 {Doc(0), Txt(0), UndoOutcome::kNameTaken}}));
+  EXPECT_EQ(Bytes(Doc(0)) + Bytes(Txt(0)), "a new file under the old name" + Content(0));
+  EXPECT_EQ(Bytes(Txt(2)) + Bytes(Doc(3)) + Bytes(Doc(4)), Content(2) + Content(3) + Content(4));
 }
 
-// Any byte goes through, and a journal cut anywhere (a crash in the middle of
-// a write) gives exactly the pairs whose line was complete.
-TEST_F(RenameJournalTest, NamesKeepEveryByteAndACutLineIsIgnored) {
+// Any byte goes through; a journal cut anywhere (a crash in the middle of a
+// write) gives exactly the pairs whose line is complete, and a damaged line
+// is passed over.
+TEST_F(JournalTest, NamesKeepEveryByteAndCutOrDamagedLinesAreIgnored) {
   std::string every_byte(256, '\0');
   for (int i = 0; i < 256; ++i) every_byte[i] = static_cast<char>(i);
   const std::vector<std::pair<std::string, std::string>> pairs = {
       {every_byte, "%41%"}, {"a\tb\r\n%25.doc", "\x95\x5C\x83\x5C.txt"}, {"", "%%"}};
-  {
-    std::string error;
-    const auto journal = CreateRenameJournal(journal_path, error);
-    for (const auto& [from, to] : pairs) ASSERT_TRUE(journal->Record(from, to));
-    EXPECT_FALSE(CreateRenameJournal(journal_path, error));
-    EXPECT_FALSE(error.empty()) << "an existing journal is kept";
-  }
+  for (const auto& [from, to] : pairs) ASSERT_TRUE(Record(from, to));
+  EXPECT_FALSE(CreateRenameJournal(journal_path, error)) << "an existing journal is kept";
+  EXPECT_FALSE(error.empty());
+  journal_.reset();
   const std::string whole = Bytes(journal_path), cut = dir / "cut.journal";
   for (std::size_t size = 0; size <= whole.size(); ++size) {
     Write(cut, whole.substr(0, size));
-    const auto lines = std::count(whole.begin(), whole.begin() + size, '\n');
     std::vector<Item> expected;
-    for (int i = 0; i + 1 < lines; ++i)
-      expected.emplace(expected.begin(), pairs[i].first, pairs[i].second, UndoOutcome::kMissing);
-    ASSERT_THAT(Items(UndoRenames(files, cut)), ElementsAreArray(expected)) << size;
+    for (auto i = std::count(whole.begin(), whole.begin() + size, '\n') - 2; i >= 0; --i)
+      expected.emplace_back(pairs[i].first, pairs[i].second, UndoOutcome::kMissing);
+    ASSERT_THAT(Undo(cut), ElementsAreArray(expected)) << size;
   }
+  Write(cut, whole + "x%G1\ty\nx\ty%1G\nno tab\n");
+  EXPECT_EQ(Undo(cut).size(), pairs.size()) << "damaged lines are passed over";
   Write(cut, "hello\n");
-  EXPECT_FALSE(UndoRenames(files, cut).read);
-  EXPECT_FALSE(UndoRenames(files, dir / "none.journal").read);
+  EXPECT_FALSE(UndoRenames(*this, cut).read);
+  EXPECT_FALSE(UndoRenames(*this, dir / "none.journal").read);
   EXPECT_TRUE(std::regex_match(DefaultJournalName(), std::regex(R"(miwake-\d{8}-\d{6}\.journal)")));
 }
 
