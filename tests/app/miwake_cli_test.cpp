@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <sstream>
 
 #include "support/memory_file_system.h"
-#include "support/temp_folder.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -55,6 +55,18 @@ Outcome OnDisk(std::vector<std::string> args, FolderLister* folders = nullptr) {
   return Miwake(std::move(args), *files, folders ? *folders : *platform,
                 [] { return MakePlatformFileSystem(); });
 }
+
+// A fresh folder of the test's own; `path` ends in a separator.
+struct Scratch {
+  Scratch() { std::filesystem::create_directory(dir); }
+  ~Scratch() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+  }
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("miwake-cli-" + std::to_string(std::random_device()()));
+  const std::string path = (dir / "").string();
+};
 
 void Write(const std::string& name, const std::string& bytes) {
   std::ofstream(name, std::ios::binary) << bytes;
@@ -145,22 +157,22 @@ class TroubledLister final : public FolderLister {
 };
 
 TEST(MiwakeCliTest, WalksFoldersInSortedOrderWhateverTheJobs) {
-  testing::TempFolder temp;
-  const std::string root = temp / "root", sep(1, kSeparator);
+  const Scratch temp;
+  const std::string root = temp.path + "root", sep(1, kSeparator);
   const std::string long_leaf = std::string(200, 'x') + ".dat";
-  std::filesystem::create_directories(temp / "root/a");
-  std::filesystem::create_directories(temp / "root/locked");
+  std::filesystem::create_directories(temp.path + "root/a");
+  std::filesystem::create_directories(temp.path + "root/locked");
   for (const char* name : {"B.dat", "a b.txt", "a.txt", "a/y.txt", "gone.txt", "locked/in.txt"})
-    Write(temp / ("root/" + std::string(name)), "hello\n");
-  Write(temp / "root/a/z.gif", kGifBytes);
+    Write(temp.path + "root/" + name, "hello\n");
+  Write(temp.path + "root/a/z.gif", kGifBytes);
   Write(root + sep + long_leaf, "hello\n");
   Write(root + sep + kSjisLeaf, "hello\n");
   std::string pipe_err;  // sorted before gone.txt
 #ifndef _WIN32
   // Neither links nor what they lead to are walked; a pipe is never opened.
-  std::filesystem::create_directory_symlink(temp / "root/a", temp / "root/link");
-  std::filesystem::create_symlink(temp / "root/a.txt", temp / "root/flink");
-  ASSERT_EQ(::mkfifo((temp / "root/fifo").c_str(), 0600), 0);
+  std::filesystem::create_directory_symlink(temp.path + "root/a", temp.path + "root/link");
+  std::filesystem::create_symlink(temp.path + "root/a.txt", temp.path + "root/flink");
+  ASSERT_EQ(::mkfifo((temp.path + "root/fifo").c_str(), 0600), 0);
   pipe_err = "miwake: \"" + root + "/fifo\": not a regular file\n";
 #endif
   const std::string shown_sjis = kSeparator == '\\' ? U8(u8"テスト.doc") : kSjisLeaf;
@@ -172,7 +184,7 @@ TEST(MiwakeCliTest, WalksFoldersInSortedOrderWhateverTheJobs) {
                           U8(u8"gone.txt\": ファイルが存在しません！\nmiwake: \"") + root + sep +
                           U8(u8"locked\": folder not read: ﾌｧｲﾙへのｱｸｾｽが拒否されました\n");
   for (const char* jobs : {"1", "3"}) {
-    Write(temp / "root/gone.txt", "hello\n");
+    Write(temp.path + "root/gone.txt", "hello\n");
     TroubledLister folders;
     const auto got = OnDisk({"-r", "--jobs", jobs, root}, &folders);
     EXPECT_EQ(got.status, kExitSomeNotIdentified);
@@ -209,8 +221,9 @@ TEST(MiwakeCliTest, WalksFoldersInSortedOrderWhateverTheJobs) {
 }
 
 TEST(MiwakeCliTest, ListsFixesAndUndoesMismatches) {
-  testing::TempFolder temp;
-  const std::string root = temp / "root", sep(1, kSeparator), journal = temp / "fix.journal";
+  const Scratch temp;
+  const std::string root = temp.path + "root", sep(1, kSeparator),
+                    journal = temp.path + "fix.journal";
   std::filesystem::create_directory(root);
   for (const char* name : {"memo.doc", "ok.txt", "x.doc", "x.txt"})
     Write(root + sep + name, "hello\n");
@@ -253,10 +266,10 @@ TEST(MiwakeCliTest, ListsFixesAndUndoesMismatches) {
   EXPECT_EQ(got.status, kExitSomeNotIdentified);
   EXPECT_EQ(got.err, "miwake: \"" + root + sep + "pic.gif\": not renamed back: \"" + root + sep +
                          "pic.txt\" exists\n");
-  EXPECT_EQ(OnDisk({"--undo", temp / "none.journal"}).status, kExitSomeNotIdentified);
+  EXPECT_EQ(OnDisk({"--undo", temp.path + "none.journal"}).status, kExitSomeNotIdentified);
 
   // Every rename made: all is well.
-  got = OnDisk({"--fix", "--json", "--journal", temp / "2.journal", root + sep + "memo.doc"});
+  got = OnDisk({"--fix", "--json", "--journal", temp.path + "2.journal", root + sep + "memo.doc"});
   EXPECT_EQ(got.status, kExitAllIdentified);
   EXPECT_NE(got.out.find("\"outcome\":\"renamed\"}}\n{\"summary\":{\"files\":1,"),
             std::string::npos);
