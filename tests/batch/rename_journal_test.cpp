@@ -151,6 +151,8 @@ TEST_F(JournalTest, NamesKeepEveryByteAndCutOrDamagedLinesAreIgnored) {
   EXPECT_FALSE(error.empty());
   journal_.reset();
   const std::string whole = Bytes(journal_path), cut = dir / "cut.journal";
+  EXPECT_NE(whole.find("\na%09b%0D%0A%2525.doc\t\x95\x5C\x83\x5C.txt\n"), std::string::npos)
+      << "readable: only control bytes and '%' are escaped";
   for (std::size_t size = 0; size <= whole.size(); ++size) {
     Write(cut, whole.substr(0, size));
     std::vector<Item> expected;
