@@ -10,6 +10,7 @@
 #include "actions/launch_commands.h"
 #include "app/main_form_layout.h"
 #include "common/text.h"
+#include "common/win32_handle.h"
 #include "settings/settings_win32.h"
 
 namespace miwake {
@@ -21,6 +22,16 @@ std::string ExecutableFolder() {
   const std::string_view full(path.data(), length);
   return std::string(full.substr(0, LastDelimiterEnd(full, "\\:", nullptr)));
 }
+
+struct DropTraits {
+  using Handle = HDROP;
+  static Handle Invalid() { return nullptr; }
+  static bool Release(Handle h) {
+    ::DragFinish(h);
+    return true;
+  }
+};
+using DropHandle = UniqueHandle<DropTraits>;
 
 struct CommandRow {
   int id;
@@ -94,6 +105,9 @@ LRESULT Tmainform::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
     case WM_MOUSEMOVE:
       FormMouseMove();
       return 0;
+    case WM_DROPFILES:
+      WMDropFiles(reinterpret_cast<HDROP>(wparam));
+      return 0;
     default:
       return DefaultHandling(msg, wparam, lparam);
   }
@@ -143,6 +157,19 @@ void Tmainform::FormCreate() {
   constexpr UINT kMoveOnly = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
   ::SetWindowPos(hwnd(), nullptr, now.left, at.top, 0, 0, kMoveOnly);
   ::SetWindowPos(hwnd(), nullptr, at.left, at.top, 0, 0, kMoveOnly);
+  ::DragAcceptFiles(hwnd(), TRUE);
+}
+
+void Tmainform::WMDropFiles(HDROP drop) {
+  const DropHandle owned(drop);
+  const UINT length = ::DragQueryFileA(drop, 0, nullptr, 0);
+  std::string name(length + 1, '\0');
+  name.resize(::DragQueryFileA(drop, 0, name.data(), length + 1));
+  TakeFileName(name);
+}
+
+void Tmainform::TakeFileName(const std::string& name) {
+  if (!name.empty()) ::SetWindowTextA(Control(kEdit1), name.c_str());
 }
 
 void Tmainform::FormDestroy() {

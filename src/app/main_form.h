@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, on which it builds.
+#include <shellapi.h>
 
 #include <memory>
 #include <string>
@@ -47,6 +49,10 @@ class Tmainform final : public Window {
   void FormDestroy();
   void FormResize();
   void WMGetMinMaxInfo(MINMAXINFO& info);
+  // A file dropped from Explorer: the first name goes into Edit1.
+  void WMDropFiles(HDROP drop);
+  // A file named on the command line goes into Edit1 the same way.
+  void TakeFileName(const std::string& name);
   void FormMouseMove();
   void Button1Click();
   void Button2Click();

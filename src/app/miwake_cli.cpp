@@ -1,125 +1,92 @@
 #include "app/miwake_cli.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <vector>
-
-#include "actions/identify_command.h"
-#include "common/encoding.h"
-#include "common/message_box.h"
-#include "identify/kinds.h"
-#include "identify/version_refiner.h"
 
 namespace miwake {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: miwake [--json] FILE...\n"
+    "Usage: miwake [OPTIONS] FILE...\n"
+    "       miwake -r [OPTIONS] FOLDER...\n"
+    "       miwake [--json] --undo JOURNAL\n"
     "Tells what kind of file each FILE really is, from its content alone,\n"
     "with the sentence that the main window's Identify button shows.\n"
     "\n"
-    "  --json   one JSON object per line: path, code, extension, label, sentence\n"
-    "  --help   show this text\n"
+    "  -r, --recursive  every regular file below each FOLDER, in a walk that\n"
+    "                   goes depth first through each folder's names sorted\n"
+    "                   byte by byte; symbolic links and junctions are not\n"
+    "                   followed, pipes and devices are reported and skipped\n"
+    "  -j, --jobs N     N files at a time (default: one per core); the\n"
+    "                   output keeps its order\n"
+    "  --json           one JSON object per line: path, code, extension,\n"
+    "                   label, sentence\n"
+    "  --mismatches     only the files whose extension is not their kind's,\n"
+    "                   then a summary: files per kind and mismatches (in\n"
+    "                   JSON a last line {\"summary\":{...}})\n"
+    "  --explain        why each file got its kind: an indented line, or an\n"
+    "                   \"explain\" object\n"
+    "  --fix            renames each mismatched file to its kind's extension\n"
+    "                   in its folder, never replacing a file; lists and sums\n"
+    "                   up as --mismatches (in JSON a \"rename\" object)\n"
+    "  --dry-run        with --fix: says what would be renamed, renames nothing\n"
+    "  --journal FILE   with --fix: where each rename is recorded before it is\n"
+    "                   made (default miwake-DATE-TIME.journal here)\n"
+    "  --undo JOURNAL   gives back every name JOURNAL recorded that it can\n"
+    "  -h, --help       show this text\n"
     "\n"
-    "With several files, each sentence follows its file's name.\n"
-    "Exit status: 0 when every file was identified, 1 when any was missing or\n"
-    "could not be read, 2 for a usage error.\n";
+    "With several files, or a folder, each sentence follows its file's name.\n"
+    "JSON is UTF-8. \"path\" is the name as UTF-8 text; a name that is not\n"
+    "UTF-8 (Shift-JIS on Linux) has U+FFFD there and its exact bytes in\n"
+    "\"path_bytes\", in base64. \"to\", \"original\" and \"renamed\" likewise.\n"
+    "Exit status: 0 when every file was identified (and renamed or given\n"
+    "back), 1 when any was missing, not a regular file or could not be read,\n"
+    "a folder could not be read or a name was not changed, 2 for a usage error.\n";
 
-// Warnings go to stderr, naming the file, instead of into a message box.
-class StderrMessageBox final : public AppMessageBox {
- public:
-  StderrMessageBox(const CliEnvironment& env, const std::string& name) : env_(env), name_(name) {}
-  int Show(std::string_view text, std::string_view, unsigned) override {
-    env_.err << "miwake: \"" << (env_.cp932_names && env_.utf8_texts ? Cp932ToUtf8(name_) : name_)
-             << "\": " << (env_.utf8_texts ? Cp932ToUtf8(text) : std::string(text)) << '\n';
-    return kIdOk;
-  }
-
- private:
-  const CliEnvironment& env_;
-  const std::string& name_;
-};
-
-std::string JsonString(std::string_view utf8) {
-  std::string out = "\"";
-  for (const char c : utf8) {
-    const auto b = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (b < 0x20) {
-      static constexpr char kHex[] = "0123456789abcdef";
-      out += "\\u00";
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out + '"';
-}
-
-void PrintJson(const CliEnvironment& env, const std::string& name, int code) {
-  const std::string path = env.cp932_names ? Cp932ToUtf8(name) : name;
-  const auto label = KindLabel(code);
-  const auto sentence = IdentifySentence(code);
-  env.out << "{\"path\":" << JsonString(path) << ",\"code\":" << code
-          << ",\"extension\":" << JsonString(KindExtension(code))
-          << ",\"label\":" << (label ? JsonString(Cp932ToUtf8(*label)) : "null")
-          << ",\"sentence\":" << (sentence ? JsonString(Cp932ToUtf8(*sentence)) : "null") << "}\n";
-}
-
-void PrintSentence(const CliEnvironment& env, const std::string& name, int code, bool with_name) {
-  const std::string sentence = IdentifySentence(code).value_or(std::string());
-  if (with_name) env.out << (env.cp932_names && env.utf8_texts ? Cp932ToUtf8(name) : name) << ": ";
-  env.out << (env.utf8_texts ? Cp932ToUtf8(sentence) : sentence) << '\n';
+int UsageError(const CliEnvironment& env, const std::string& message) {
+  env.err << "miwake: " << message << '\n' << kUsage;
+  return kExitUsage;
 }
 
 }  // namespace
 
 int RunMiwake(std::span<const std::string> args, const CliEnvironment& env) {
-  bool json = false;
-  std::vector<std::string> files;
-  bool options_done = false;
-  for (const std::string& arg : args) {
-    if (!options_done && arg.size() > 1 && arg[0] == '-') {
-      if (arg == "--") {
-        options_done = true;
-      } else if (arg == "--json") {
-        json = true;
-      } else if (arg == "--help" || arg == "-h") {
-        env.out << kUsage << env.open_note << '\n';
-        return kExitAllIdentified;
-      } else {
-        env.err << "miwake: unknown option " << arg << "\n" << kUsage;
-        return kExitUsage;
-      }
-    } else {
-      files.push_back(arg);
-    }
-  }
-  if (files.empty()) {
-    env.err << "miwake: no file named\n" << kUsage;
-    return kExitUsage;
-  }
+  RunOptions options;
+  options.jobs = std::max(1u, env.cores);
+  bool help = false;
+  std::string undo;
+  std::vector<std::string> names;
 
-  NoBusyCursor cursor;
-  VersionResourceRefiner refiner;
-  Classifier classifier(env.files, cursor, refiner);
-  int status = kExitAllIdentified;
-  for (const std::string& name : files) {
-    StderrMessageBox warnings(env, name);
-    if (CheckInputFile(name, env.files, warnings)) {
-      status = kExitSomeNotIdentified;
-      continue;
-    }
-    const int code = classifier.IdentifyFile(name);
-    if (code == kKindUnreadable) status = kExitSomeNotIdentified;
-    if (json)
-      PrintJson(env, name, code);
-    else
-      PrintSentence(env, name, code, files.size() > 1);
+  CLI::App app("miwake");
+  app.set_help_flag();  // the text above instead of CLI11's
+  app.allow_windows_style_options(false);
+  app.add_flag("-h,--help", help);
+  app.add_flag("--json", options.json);
+  auto* recursive = app.add_flag("-r,--recursive", options.recursive);
+  auto* jobs = app.add_option("-j,--jobs", options.jobs)->check(CLI::Range(1u, 1024u));
+  auto* mismatches = app.add_flag("--mismatches", options.mismatches);
+  auto* explain = app.add_flag("--explain", options.explain);
+  auto* fix = app.add_flag("--fix", options.fix);
+  app.add_flag("--dry-run", options.dry_run)->needs(fix);
+  app.add_option("--journal", options.journal)->needs(fix)->check([](const std::string& s) {
+    return s.empty() ? std::string("the journal's name is empty") : std::string();
+  });
+  auto* files = app.add_option("FILE", names);
+  app.add_option("--undo", undo)->excludes(recursive, jobs, mismatches, explain, fix, files);
+  try {
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    if (help) return env.out << kUsage << env.open_note << '\n', kExitAllIdentified;
+    return UsageError(env, e.what());
   }
-  env.out.flush();
-  return status;
+  if (help) return env.out << kUsage << env.open_note << '\n', kExitAllIdentified;
+
+  if (!undo.empty())
+    return RunUndo(undo, options.json, env) ? kExitAllIdentified : kExitSomeNotIdentified;
+  if (names.empty()) return UsageError(env, "no file named");
+  return RunBatch(names, options, env) ? kExitAllIdentified : kExitSomeNotIdentified;
 }
 
 }  // namespace miwake

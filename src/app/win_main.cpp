@@ -6,6 +6,7 @@
 
 #include "app/main_form.h"
 #include "app/win32_platform.h"
+#include "common/text.h"
 #include "dialogs/about_box.h"
 #include "dialogs/setdir_form.h"
 
@@ -26,7 +27,7 @@ class ComScope {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show) {
   const ComScope com;
   miwake::Win32Platform platform;
   auto form = miwake::Tmainform::Create(instance, platform.Ports());
@@ -39,6 +40,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   const auto setdirform = miwake::Tsetdirform::Create(instance, dialog_ports);
   const auto about_box = miwake::TAboutBox::Create(instance, dialog_ports);
   form->SetDialogs(setdirform.get(), about_box.get());
+  form->TakeFileName(miwake::FirstCommandLineArgument(command_line));
   ::ShowWindow(form->hwnd(), miwake::MainWindowShowCommand(show));
   miwake::Window* windows[] = {form.get(), setdirform.get(), about_box.get()};
   MSG msg{};

@@ -23,6 +23,9 @@ class OpenFile {
   virtual bool Close() = 0;
 };
 
+// What a name stands for, looked at without opening it.
+enum class EntryType { kMissing, kRegularFile, kFolder, kOther };
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -39,6 +42,16 @@ class FileSystem {
   // The system error code of the latest failed operation, as Windows numbers
   // them (2 file not found, 5 access denied, ...).
   virtual int LastError() const = 0;
+  // Symbolic links are followed. kOther (a pipe, a device, a socket) must not
+  // be opened: reading one may wait for ever. Ports that only know files and
+  // folders need not override it.
+  virtual EntryType TypeOf(const std::string& name) {
+    if (FolderExists(name)) return EntryType::kFolder;
+    return FileExists(name) ? EntryType::kRegularFile : EntryType::kMissing;
+  }
+  // The name from the root, so that it still holds from another current
+  // folder; the name itself when the system cannot tell.
+  virtual std::string FullName(const std::string& name) { return name; }
 };
 
 // The file system of the platform the program was built for.

@@ -7,8 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <string_view>
 
 #include "common/file_system.h"
+#include "common/file_system_posix.h"
 
 namespace miwake {
 namespace {
@@ -57,7 +60,8 @@ class PosixOpenFile final : public OpenFile {
   int fd_;
 };
 
-// The Windows code of an errno value, for the texts the user reads.
+}  // namespace
+
 int WindowsErrorCode(int error) {
   switch (error) {
     case ENOENT:
@@ -79,6 +83,8 @@ int WindowsErrorCode(int error) {
   }
 }
 
+namespace {
+
 class PosixFileSystem final : public FileSystem {
  public:
   bool FileExists(const std::string& name) override {
@@ -96,9 +102,16 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::unique_ptr<OpenFile> OpenForReading(const std::string& name) override {
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a pipe with no writer would hold the open for ever;
+    // a name checked before may have become one since.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (!Check(fd >= 0)) return nullptr;
-    return std::make_unique<PosixOpenFile>(fd);
+    auto file = std::make_unique<PosixOpenFile>(fd);
+    struct stat st {};
+    if (!Check(::fstat(fd, &st) == 0)) return nullptr;
+    if (S_ISREG(st.st_mode)) return file;
+    last_errno_ = EINVAL;
+    return nullptr;
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
@@ -116,6 +129,34 @@ class PosixFileSystem final : public FileSystem {
   bool Delete(const std::string& name) override { return Check(::unlink(name.c_str()) == 0); }
 
   int LastError() const override { return WindowsErrorCode(last_errno_); }
+
+  EntryType TypeOf(const std::string& name) override {
+    struct stat st {};
+    if (!Check(!name.empty() && ::stat(name.c_str(), &st) == 0)) return EntryType::kMissing;
+    if (S_ISREG(st.st_mode)) return EntryType::kRegularFile;
+    return S_ISDIR(st.st_mode) ? EntryType::kFolder : EntryType::kOther;
+  }
+
+  std::string FullName(const std::string& name) override {
+    if (name.empty() || name.front() == '/') return name;
+    char cwd[PATH_MAX];
+    if (::getcwd(cwd, sizeof cwd) == nullptr) return name;
+    // Lexically, so that the same file has one full name however it was
+    // reached: "." steps and doubled slashes are dropped.
+    std::string full = cwd;
+    std::size_t at = 0;
+    while (at < name.size()) {
+      std::size_t end = name.find('/', at);
+      if (end == std::string::npos) end = name.size();
+      const std::string_view step(name.data() + at, end - at);
+      if (!step.empty() && step != ".") {
+        if (full.back() != '/') full += '/';
+        full += step;
+      }
+      at = end + 1;
+    }
+    return full;
+  }
 
  private:
   bool Check(bool ok) {

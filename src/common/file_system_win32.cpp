@@ -96,9 +96,34 @@ class Win32FileSystem final : public FileSystem {
 
   int LastError() const override { return static_cast<int>(::GetLastError()); }
 
+  EntryType TypeOf(const std::string& name) override {
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return EntryType::kMissing;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryType::kFolder;
+    // Opened for no access at all: that neither waits nor is refused for
+    // sharing, and tells a disk file from a pipe or a device.
+    FileHandle handle(::CreateFileA(name.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    if (handle && ::GetFileType(handle.get()) != FILE_TYPE_DISK) return EntryType::kOther;
+    return EntryType::kRegularFile;
+  }
+
+  std::string FullName(const std::string& name) override {
+    char full[MAX_PATH];
+    const DWORD n = ::GetFullPathNameA(name.c_str(), MAX_PATH, full, nullptr);
+    return n == 0 || n >= MAX_PATH ? name : std::string(full, n);
+  }
+
  private:
   static std::unique_ptr<OpenFile> Wrap(FileHandle handle) {
     if (!handle) return nullptr;
+    // A pipe or a device reads as long as something writes into it.
+    if (::GetFileType(handle.get()) != FILE_TYPE_DISK) {
+      handle.Close();
+      ::SetLastError(ERROR_INVALID_FUNCTION);
+      return nullptr;
+    }
     return std::make_unique<Win32OpenFile>(std::move(handle));
   }
 };

@@ -1,5 +1,7 @@
 #include "common/text.h"
 
+#include <algorithm>
+
 namespace miwake {
 
 std::size_t LastDelimiterEnd(std::string_view name, std::string_view delimiters, char* found) {
@@ -51,6 +53,36 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
     if (fold(a[i]) != fold(b[i])) return false;
   }
   return true;
+}
+
+std::string FirstCommandLineArgument(std::string_view line) {
+  std::size_t i = line.find_first_not_of(" \t");
+  std::string arg;
+  bool quoted = false;
+  while (i < line.size()) {
+    const char c = line[i];
+    if (!quoted && (c == ' ' || c == '\t')) break;
+    if (IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < line.size()) {
+      arg.append(line.substr(i, 2));
+      i += 2;
+    } else if (c == '\\') {
+      const std::size_t run = std::min(line.find_first_not_of('\\', i), line.size()) - i;
+      i += run;
+      if (i < line.size() && line[i] == '"') {
+        arg.append(run / 2, '\\');
+        if (run % 2 == 1) arg += line[i++];
+      } else {
+        arg.append(run, '\\');
+      }
+    } else if (c == '"') {
+      quoted = !quoted;
+      ++i;
+    } else {
+      arg += c;
+      ++i;
+    }
+  }
+  return arg;
 }
 
 }  // namespace miwake

@@ -28,4 +28,10 @@ bool SameTextAscii(std::string_view a, std::string_view b);
 // its own, or 0 when there is none; `found` tells which byte it was.
 std::size_t LastDelimiterEnd(std::string_view name, std::string_view delimiters, char* found);
 
+// The first argument of a Windows command line (without the program's name),
+// unquoted as the C runtime does: blanks separate, double quotes group, and
+// backslashes escape only a double quote. A byte that follows a lead byte is
+// never a quote or a backslash. Empty when there is none.
+std::string FirstCommandLineArgument(std::string_view command_line);
+
 }  // namespace miwake

@@ -43,6 +43,57 @@ constexpr auto kDecisionOrder = [] {
   return order;
 }();
 
+// The entry whose code a binary file gets, or -1 for "other".
+int DecidingEntry(const FirstBlock& block, const AppNameFlags& names) {
+  auto matched = block.matched;
+  for (std::size_t i = 0; i < names.size(); ++i) matched[kFirstAppName + i] = names[i];
+  int decided = -1;
+  for (int entry : kDecisionOrder)
+    if (matched[entry]) decided = entry;
+  return decided;
+}
+
+bool NotQuiteAllText(const FirstBlock& block) {
+  // Integer form of "fraction below 0.999".
+  return 1000 * block.text < 999 * block.size;
+}
+
+std::string Printable(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 0x20 && b < 0x7F) {
+      out += c;
+    } else {
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    }
+  }
+  return out;
+}
+
+void FillReasons(const FirstBlock& block, const AppNameFlags& names,
+                 const AppNamePositions& positions, KindReasons& why) {
+  why.block_size = block.size;
+  why.text_bytes = block.text;
+  int entry = -1;
+  if (block.IsText()) {
+    if (NotQuiteAllText(block) && block.matched[kBitmapEntry]) entry = kBitmapEntry;
+  } else if (block.size > 0) {
+    entry = DecidingEntry(block, names);
+  }
+  if (entry < 0) return;
+  if (entry >= kFirstAppName) {
+    why.app_name = kSignatures[entry].bytes;
+    why.app_name_offset = positions[entry - kFirstAppName];
+    entry = kCompoundEntry;
+  }
+  why.signature = Printable(kSignatures[entry].bytes);
+  why.signature_offset = kSignatures[entry].offset();
+}
+
 }  // namespace
 
 bool FirstBlock::NeedsNameSearch() const {
@@ -64,20 +115,13 @@ FirstBlock AnalyzeFirstBlock(std::span<const std::uint8_t> bytes) {
 
 int DecideKind(const FirstBlock& block, const AppNameFlags& names) {
   if (block.size == 0) return kEmptyFileKind;
-  if (block.IsText()) {
-    // Integer form of "fraction below 0.999".
-    const bool not_quite_all_text = 1000 * block.text < 999 * block.size;
-    return not_quite_all_text && block.matched[kBitmapEntry] ? kKindBitmap : kKindText;
-  }
-  auto matched = block.matched;
-  for (std::size_t i = 0; i < names.size(); ++i) matched[kFirstAppName + i] = names[i];
-  int code = kKindOther;
-  for (int entry : kDecisionOrder)
-    if (matched[entry]) code = kSignatures[entry].code;
-  return code;
+  if (block.IsText())
+    return NotQuiteAllText(block) && block.matched[kBitmapEntry] ? kKindBitmap : kKindText;
+  const int entry = DecidingEntry(block, names);
+  return entry < 0 ? kKindOther : kSignatures[entry].code;
 }
 
-std::optional<int> Classifier::Classify(const std::string& name) {
+std::optional<int> Classifier::Classify(const std::string& name, KindReasons* why) {
   std::array<std::uint8_t, kFirstBlockSize> bytes;
   FirstBlock block;
   {
@@ -88,13 +132,15 @@ std::optional<int> Classifier::Classify(const std::string& name) {
     block = AnalyzeFirstBlock(std::span(bytes).first(*got));
   }
   AppNameFlags names;
+  AppNamePositions positions{};
   if (block.NeedsNameSearch()) {
     auto file = files_.OpenForClassify(name);
     if (!file) return std::nullopt;
-    const auto found = SearchApplicationNames(*file);
+    const auto found = SearchApplicationNames(*file, why ? &positions : nullptr);
     if (!found || !file->Close()) return std::nullopt;
     names = *found;
   }
+  if (why != nullptr) FillReasons(block, names, positions, *why);
   return DecideKind(block, names);
 }
 
@@ -108,6 +154,17 @@ int Classifier::IdentifyFile(const std::string& name) {
   int code = Classify(name).value_or(kKindUnreadable);
   if (code == kKindExecutable) code = refiner_.Refine(name, code);
   cache_.LastKind = code;
+  return code;
+}
+
+int Classifier::Explain(const std::string& name, KindReasons& why) {
+  why = {};
+  const BusyScope busy(cursor_);
+  int code = Classify(name, &why).value_or(kKindUnreadable);
+  if (code == kKindExecutable) {
+    why.original_filename = refiner_.OriginalFilename(name);
+    code = refiner_.Refine(name, code);
+  }
   return code;
 }
 

@@ -45,11 +45,24 @@ FirstBlock AnalyzeFirstBlock(std::span<const std::uint8_t> bytes);
 // The kind, given the first block and the application names found past it.
 int DecideKind(const FirstBlock& block, const AppNameFlags& names = {});
 
+// Why a file got its kind, for a person checking the answer.
+struct KindReasons {
+  std::size_t block_size = 0;  // bytes of the first block read
+  std::size_t text_bytes = 0;  // text bytes among them
+  std::string signature;       // the deciding signature, \xNN for unprintable bytes; empty: none
+  std::size_t signature_offset = 0;
+  std::string app_name;  // the application named in a compound document; empty: none
+  std::uint64_t app_name_offset = 0;
+  std::optional<std::string> original_filename;  // of an executable's version resource
+};
+
 // The last step for executables: may turn 105 into an executable sub-kind.
 class ExecutableRefiner {
  public:
   virtual ~ExecutableRefiner() = default;
   virtual int Refine(const std::string& name, int code) = 0;
+  // What the refinement was decided on, for explanations.
+  virtual std::optional<std::string> OriginalFilename(const std::string&) { return std::nullopt; }
 };
 
 class KeepExecutableCode final : public ExecutableRefiner {
@@ -72,6 +85,9 @@ class Classifier {
   // name is answered from the cache without touching the file.
   int IdentifyFile(const std::string& name);
 
+  // Classifies as IdentifyFile does, without the cache, and says why.
+  int Explain(const std::string& name, KindReasons& why);
+
   // Empties the cache key, so that the next question reads the file.
   void ForgetLastFile() { cache_.LastFileName.clear(); }
 
@@ -79,7 +95,7 @@ class Classifier {
 
  private:
   // Empty on a failed file operation.
-  std::optional<int> Classify(const std::string& name);
+  std::optional<int> Classify(const std::string& name, KindReasons* why = nullptr);
 
   FileSystem& files_;
   BusyCursor& cursor_;

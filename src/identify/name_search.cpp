@@ -137,6 +137,10 @@ std::size_t FirstHit(const std::uint8_t* data, std::size_t to) {
 }  // namespace
 
 std::optional<AppNameFlags> SearchApplicationNames(OpenFile& file) {
+  return SearchApplicationNames(file, nullptr);
+}
+
+std::optional<AppNameFlags> SearchApplicationNames(OpenFile& file, AppNamePositions* where) {
   // Left unset: most compound files are small, and clearing the whole
   // buffer would cost more than reading them.
   const auto storage = std::make_unique_for_overwrite<std::uint8_t[]>(kReadSize);
@@ -153,8 +157,11 @@ std::optional<AppNameFlags> SearchApplicationNames(OpenFile& file) {
       if (hit < candidates) {
         const std::size_t block_begin = hit / kStep * kStep;
         const std::size_t block_end = std::min(block_begin + kStep, candidates);
-        for (std::size_t i = 0; i < kNames.size(); ++i)
-          found[i] = Find(buffer.data(), block_begin, block_end, kNames[i]) < block_end;
+        for (std::size_t i = 0; i < kNames.size(); ++i) {
+          const std::size_t at = Find(buffer.data(), block_begin, block_end, kNames[i]);
+          found[i] = at < block_end;
+          if (where != nullptr) (*where)[i] = found[i] ? start + at : 0;
+        }
         return found;
       }
     }

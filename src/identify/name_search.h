@@ -2,7 +2,9 @@
 // wrote it.
 #pragma once
 
+#include <array>
 #include <bitset>
+#include <cstdint>
 #include <optional>
 
 #include "common/file_system.h"
@@ -17,5 +19,9 @@ using AppNameFlags = std::bitset<kLastAppName - kFirstAppName + 1>;
 // overlap by the longest name, and stops after the first block with a hit;
 // every name found in that block is flagged. Empty on a failed file operation.
 std::optional<AppNameFlags> SearchApplicationNames(OpenFile& file);
+
+// Where in the file each flagged name stands (the first time in its block).
+using AppNamePositions = std::array<std::uint64_t, AppNameFlags().size()>;
+std::optional<AppNameFlags> SearchApplicationNames(OpenFile& file, AppNamePositions* where);
 
 }  // namespace miwake

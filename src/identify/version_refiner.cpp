@@ -18,4 +18,10 @@ int VersionResourceRefiner::Refine(const std::string& name, int code) {
   return ExecutableKindFromOriginalFilename(ReadOriginalFilename(name));
 }
 
+std::optional<std::string> VersionResourceRefiner::OriginalFilename(const std::string& name) {
+  std::string found = ReadOriginalFilename(name);
+  if (found.empty()) return std::nullopt;
+  return found;
+}
+
 }  // namespace miwake

@@ -23,6 +23,7 @@ int ExecutableKindFromOriginalFilename(std::string_view original_filename);
 class VersionResourceRefiner final : public ExecutableRefiner {
  public:
   int Refine(const std::string& name, int code) override;
+  std::optional<std::string> OriginalFilename(const std::string& name) override;
 };
 
 }  // namespace miwake

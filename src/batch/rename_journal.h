@@ -1,0 +1,61 @@
+// The rename journal: what `miwake --fix` renamed, so that `--undo` can give
+// every file its name back.
+//
+// The journal is a text file of lines ending in LF (on every platform):
+//
+//   miwake rename journal 1
+//   original<TAB>renamed
+//   ...
+//
+// one line per rename, oldest first, written and pushed to the disk before
+// the rename is made. Names are the system's bytes (UTF-8 or Shift-JIS on
+// Linux, code page 932 on Windows), written as they are except the bytes
+// below 0x20, 0x7F and '%', which are written as %XX (two upper-case hex
+// digits): a name keeps every byte, yet a line holds exactly one tab and one
+// LF. A crash can only cut the last line short; a line without its LF is
+// ignored, and so is a line that is not a well-formed pair, so a journal read
+// after a crash gives every rename that may have been made. A pair whose
+// rename never happened (refused, failed, or the run stopped in between) is
+// harmless: undo finds the original name still there.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/file_system.h"
+
+namespace miwake {
+// One line per rename, written and pushed to the disk before the rename is made.
+class RenameJournal {
+ public:
+  virtual ~RenameJournal() = default;
+  // False when the pair could not be written and flushed; the rename must then not be made.
+  virtual bool Record(const std::string& from, const std::string& to) = 0;
+};
+// Creates a new journal file, never replacing one; null with the reason (UTF-8 / the
+// system's text, for stderr) in `error`.
+std::unique_ptr<RenameJournal> CreateRenameJournal(const std::string& path, std::string& error);
+// The journal's default name in the current folder, from the local date and time,
+// e.g. "miwake-20261207-031500.journal".
+std::string DefaultJournalName();
+
+enum class FixOutcome { kRenamed, kTargetExists, kNotRecorded, kFailed };
+// Records the pair, then renames `from` to `to`; never replaces an existing file.
+FixOutcome FixName(FileSystem& files, RenameJournal& journal, const std::string& from,
+                   const std::string& to);
+
+enum class UndoOutcome { kRestored, kAlreadyOriginal, kNameTaken, kMissing, kFailed };
+struct UndoItem {
+  std::string original;  // the name before the fix
+  std::string renamed;   // the name the fix gave
+  UndoOutcome outcome;
+};
+struct UndoResult {
+  bool read = false;  // false when the journal could not be read (then `error` says why)
+  std::string error;
+  std::vector<UndoItem> items;  // newest rename first
+};
+// Gives back every original name it can, never replacing a file.
+UndoResult UndoRenames(FileSystem& files, const std::string& journal_path);
+}  // namespace miwake
