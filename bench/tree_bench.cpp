@@ -121,7 +121,7 @@ class Miwake {
                  (options.mode == "auto" &&
                   RunProgram({program_, "--help"}, true).text.find("--jobs") != std::string::npos);
     if (recursive_) return;
-    // Today's miwake takes file names only: batches within the argument limit.
+    // A miwake without -r is given the names, in batches within the argument limit.
     std::vector<std::string> batch;
     std::size_t bytes = 0;
     for (const std::string& f : files) {
