@@ -17,6 +17,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "identify/signatures.h"
 #include "unique_fd.h"
 
 namespace miwake::bench {
@@ -49,39 +50,6 @@ void InstallCleanupHandlers() {
   throw std::system_error(errno, std::generic_category(), what);
 }
 
-// Same bytes on every platform and library, unlike the std distributions.
-class SplitMix64 {
- public:
-  explicit SplitMix64(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t Next() {
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  std::uint32_t Below(std::uint32_t bound) {
-    return static_cast<std::uint32_t>((Next() >> 32) * bound >> 32);
-  }
-  std::uint32_t Between(std::uint32_t low, std::uint32_t high) {
-    return low + Below(high - low + 1);
-  }
-  double Unit() { return static_cast<double>(Next() >> 11) * 0x1.0p-53; }
-  void Fill(std::span<std::uint8_t> out) {
-    std::size_t i = 0;
-    for (; i + 8 <= out.size(); i += 8) {
-      const std::uint64_t v = Next();
-      std::memcpy(out.data() + i, &v, 8);
-    }
-    for (const std::uint64_t v = Next(); i < out.size(); ++i)
-      out[i] = static_cast<std::uint8_t>(v >> (8 * (i % 8)));
-  }
-
- private:
-  std::uint64_t state_;
-};
-
-using Bytes = std::vector<std::uint8_t>;
-
 void Put(Bytes& b, std::size_t at, std::string_view s) {
   if (at + s.size() <= b.size()) std::memcpy(b.data() + at, s.data(), s.size());
 }
@@ -110,12 +78,6 @@ UniqueFd CreateFile(const std::string& path) {
   UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
   if (!fd) ThrowErrno("create " + path);
   return fd;
-}
-
-void WriteFile(const std::string& path, const Bytes& data) {
-  UniqueFd fd = CreateFile(path);
-  WriteAll(fd.get(), data.data(), data.size(), path);
-  if (!fd.Close()) ThrowErrno("close " + path);
 }
 
 // ---- Small files, one maker per family ----
@@ -318,35 +280,92 @@ Bytes MakeWordCompound(SplitMix64& rng, std::size_t size) {
   return b;
 }
 
+// The application's name anywhere past the first block, so that the search
+// ends early in some files and reads others almost to the end; but not in
+// the last 20 bytes, where no name is looked for.
+template <int kEntry>
+Bytes MakeNamedCompound(SplitMix64& rng, std::size_t size) {
+  Bytes b = MakeCompound(rng, size);
+  Put(b, rng.Between(2100, static_cast<std::uint32_t>(size - 21)), kSignatures[kEntry].bytes);
+  return b;
+}
+
+Bytes MakePng(SplitMix64& rng, std::size_t size) {
+  Bytes b = Random(rng, size);
+  Put(b, 0, std::string_view("\x89PNG\r\n\x1A\n\x00\x00\x00\x0DIHDR", 16));
+  return b;
+}
+
+Bytes MakeAvi(SplitMix64& rng, std::size_t size) {
+  Bytes b = Random(rng, size);
+  Put(b, 0, "RIFF");
+  Put32(b, 4, static_cast<std::uint32_t>(size - 8));
+  Put(b, 8, "AVI LIST");
+  Put32(b, 16, 192);
+  Put(b, 20, "hdrlavih");
+  return b;
+}
+
+Bytes MakeRiffMidi(SplitMix64& rng, std::size_t size) {
+  Bytes b = MakeMidi(rng, size);
+  const Bytes midi(b.begin(), b.end() - 20);
+  std::copy(midi.begin(), midi.end(), b.begin() + 20);
+  Put(b, 0, "RIFF");
+  Put32(b, 4, static_cast<std::uint32_t>(size - 8));
+  Put(b, 8, "RMIDdata");
+  Put32(b, 16, static_cast<std::uint32_t>(size - 20));
+  return b;
+}
+
 Bytes MakeBinary(SplitMix64& rng, std::size_t size) {
   Bytes b = Random(rng, size);
   b[0] = 0;  // no signature at the start by chance
   return b;
 }
 
-struct Family {
-  const char* name;
-  int weight;
-  int expected_kind;
-  std::size_t min_size;
-  Bytes (*make)(SplitMix64&, std::size_t);
-};
+constexpr std::array<Family, 20> kFamilies{{
+    {"text", 1, 100, MakeText},
+    {"shift-jis text", 1, 100, MakeShiftJisText},
+    {"bmp", 103, 100, MakeBitmap},
+    {"gif", 108, 100, MakeGif},
+    {"jpeg", 107, 100, MakeJpeg},
+    {"png", 0, 100, MakePng},
+    {"zip", 110, 100, MakeZip},
+    {"cab", 111, 100, MakeCabinet},
+    {"lzh", 106, 100, MakeLzh},
+    {"midi", 116, 100, MakeMidi},
+    {"riff wave", 31, 100, MakeWave},
+    {"riff avi", 32, 100, MakeAvi},
+    {"riff midi", 33, 120, MakeRiffMidi},
+    {"mz executable", 105, 300, MakeExecutable},
+    {"compound", 0, 600, MakeCompound},
+    {"compound with Word", 51, 2200, MakeWordCompound},
+    {"compound with Excel", 52, 2200, MakeNamedCompound<kFirstAppName + 1>},
+    {"compound with Ichitaro", 53, 2200, MakeNamedCompound<kFirstAppName + 2>},
+    {"compound with PowerPoint", 54, 2200, MakeNamedCompound<kFirstAppName + 3>},
+    {"random binary", 0, 100, MakeBinary},
+}};
 
-constexpr std::array<Family, 14> kFamilies{{
-    {"text", 18, 1, 100, MakeText},
-    {"shift-jis text", 10, 1, 100, MakeShiftJisText},
-    {"bmp", 6, 103, 100, MakeBitmap},
-    {"gif", 6, 108, 100, MakeGif},
-    {"jpeg", 8, 107, 100, MakeJpeg},
-    {"zip", 8, 110, 100, MakeZip},
-    {"cab", 4, 111, 100, MakeCabinet},
-    {"lzh", 4, 106, 100, MakeLzh},
-    {"midi", 4, 116, 100, MakeMidi},
-    {"riff wave", 6, 31, 100, MakeWave},
-    {"mz executable", 8, 105, 300, MakeExecutable},
-    {"compound", 5, 0, 600, MakeCompound},
-    {"compound with Word", 5, 51, 2200, MakeWordCompound},
-    {"random binary", 8, 0, 100, MakeBinary},
+// The mix of the small files; its order and weights fix their bytes.
+struct Share {
+  std::string_view family;
+  int weight;
+};
+constexpr std::array<Share, 14> kSmallFileMix{{
+    {"text", 18},
+    {"shift-jis text", 10},
+    {"bmp", 6},
+    {"gif", 6},
+    {"jpeg", 8},
+    {"zip", 8},
+    {"cab", 4},
+    {"lzh", 4},
+    {"midi", 4},
+    {"riff wave", 6},
+    {"mz executable", 8},
+    {"compound", 5},
+    {"compound with Word", 5},
+    {"random binary", 8},
 }};
 
 }  // namespace
@@ -379,7 +398,23 @@ std::string TempFolder::NewFile(const std::string& leaf) {
 }
 
 void TempFolder::Flush() const {
-  UniqueFd fd(::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  FlushFileSystemOf(path_);
+}
+
+const Family& FamilyNamed(std::string_view name) {
+  for (const Family& f : kFamilies)
+    if (f.name == name) return f;
+  throw std::invalid_argument("no file family " + std::string(name));
+}
+
+void WriteFile(const std::string& path, std::span<const std::uint8_t> data) {
+  UniqueFd fd = CreateFile(path);
+  WriteAll(fd.get(), data.data(), data.size(), path);
+  if (!fd.Close()) ThrowErrno("close " + path);
+}
+
+void FlushFileSystemOf(const std::string& path) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
 #ifdef __linux__
   if (fd && ::syncfs(fd.get()) == 0) return;
 #endif
@@ -389,14 +424,15 @@ void TempFolder::Flush() const {
 std::vector<CorpusFile> WriteSmallFiles(TempFolder& folder, int count, std::uint64_t seed) {
   SplitMix64 rng(seed);
   int total_weight = 0;
-  for (const Family& f : kFamilies) total_weight += f.weight;
+  for (const Share& share : kSmallFileMix) total_weight += share.weight;
 
   std::vector<CorpusFile> files;
   files.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     int pick = static_cast<int>(rng.Below(static_cast<std::uint32_t>(total_weight)));
-    const Family* family = kFamilies.data();
-    while (pick >= family->weight) pick -= (family++)->weight;
+    const Share* share = kSmallFileMix.data();
+    while (pick >= share->weight) pick -= (share++)->weight;
+    const Family* family = &FamilyNamed(share->family);
     // Sizes spread evenly on a log scale from ~100 B to 16 KiB.
     const double low = std::log(static_cast<double>(family->min_size));
     const auto size =
