@@ -33,7 +33,7 @@ class StoppedFixTest : public ::testing::TestWithParam<Stop> {
  protected:
   // Bytes the journal must escape, and Shift-JIS whose second byte is '\'.
   std::string Name(int i, const char* ext) {
-    return dir / ("n\t%\r\n\x7F\x95\x5C" + std::to_string(i) + ext);
+    return dir.path() + ("n\t%\r\n\x7F\x95\x5C" + std::to_string(i) + ext);
   }
   static std::string Content(int i) { return "file " + std::to_string(i * 7919); }
   std::string Bytes(int i, const char* ext) {
@@ -61,7 +61,7 @@ class StoppedFixTest : public ::testing::TestWithParam<Stop> {
   }
 
   testing::TempFolder dir;
-  const std::string journal_path = dir / "fix.journal";
+  const std::string journal_path = dir.path() + "fix.journal";
   std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
 };
 

@@ -48,8 +48,8 @@ class JournalTest : public ::testing::Test, public FileSystem, public RenameJour
     return !unrecorded.contains(from) && journal_->Record(from, to);
   }
 
-  std::string Doc(int i) { return dir / ("f" + std::to_string(i) + ".doc"); }
-  std::string Txt(int i) { return dir / ("f" + std::to_string(i) + ".txt"); }
+  std::string Doc(int i) { return dir.path() + ("f" + std::to_string(i) + ".doc"); }
+  std::string Txt(int i) { return dir.path() + ("f" + std::to_string(i) + ".txt"); }
   static std::string Content(int i) { return std::string(1000 + i, static_cast<char>('a' + i)); }
   // Undone after the journal is closed, as by a later run.
   std::vector<Item> Undo(const std::string& path) {
@@ -63,7 +63,7 @@ class JournalTest : public ::testing::Test, public FileSystem, public RenameJour
   }
 
   testing::TempFolder dir;
-  const std::string journal_path = dir / "fix.journal";
+  const std::string journal_path = dir.path() + "fix.journal";
   std::set<std::string> unrenamed, unrecorded;
   std::string error;
   std::unique_ptr<RenameJournal> journal_ = CreateRenameJournal(journal_path, error);
@@ -150,7 +150,7 @@ TEST_F(JournalTest, NamesKeepEveryByteAndCutOrDamagedLinesAreIgnored) {
   EXPECT_FALSE(CreateRenameJournal(journal_path, error)) << "an existing journal is kept";
   EXPECT_FALSE(error.empty());
   journal_.reset();
-  const std::string whole = Bytes(journal_path), cut = dir / "cut.journal";
+  const std::string whole = Bytes(journal_path), cut = dir.path() + "cut.journal";
   EXPECT_NE(whole.find("\na%09b%0D%0A%2525.doc\t\x95\x5C\x83\x5C.txt\n"), std::string::npos)
       << "readable: only control bytes and '%' are escaped";
   for (std::size_t size = 0; size <= whole.size(); ++size) {
@@ -164,7 +164,7 @@ TEST_F(JournalTest, NamesKeepEveryByteAndCutOrDamagedLinesAreIgnored) {
   EXPECT_EQ(Undo(cut).size(), pairs.size()) << "damaged lines are passed over";
   Write(cut, "hello\n");
   EXPECT_FALSE(UndoRenames(*this, cut).read);
-  EXPECT_FALSE(UndoRenames(*this, dir / "none.journal").read);
+  EXPECT_FALSE(UndoRenames(*this, dir.path() + "none.journal").read);
   EXPECT_TRUE(std::regex_match(DefaultJournalName(), std::regex(R"(miwake-\d{8}-\d{6}\.journal)")));
 }
 

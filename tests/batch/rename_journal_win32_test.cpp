@@ -7,13 +7,13 @@
 
 #include "batch/rename_journal.h"
 #include "common/win32_handle.h"
-#include "support/scratch_folder_win32.h"
+#include "support/temp_folder.h"
 
 namespace miwake {
 namespace {
 
 TEST(RenameJournalWin32Test, FixAndUndoKeepDoubleByteNames) {
-  const testing::ScratchFolder dir;
+  const testing::TempFolder dir;
   const auto files = MakePlatformFileSystem();
   const std::string journal_path = dir.path() + "fix.journal", taken = "taken";
   const std::vector<std::string> stems = {"\x95\x5C", "\x83\x5C\x83\x74\x83\x67", taken};
