@@ -63,8 +63,11 @@ TEST(RealFilesTest, EachFileGetsItsCodeAndEachSampleItsOriginalFilename) {
       const std::string file = dir + row.at(2);
       if (!files->FileExists(file)) continue;  // listed, but not shipped
       EXPECT_EQ(classifier.IdentifyFile(file), std::stoi(row[0])) << file;
+      KindReasons why;  // the reasons are those of the same answer
+      EXPECT_EQ(classifier.Explain(file, why), std::stoi(row[0])) << file;
       if (folder == "/pe-samples/") {
         EXPECT_EQ(ReadOriginalFilename(file), row[1]) << file;
+        EXPECT_EQ(why.original_filename.value_or(""), row[1]) << file;
       }
       ++checked;
     }
