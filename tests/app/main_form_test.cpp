@@ -107,7 +107,7 @@ TEST_F(MainFormTest, ButtonsAndMenuItemsRunTheirCommandsOnRealFilesAndPrograms) 
       {kButton6, "db.dat", "\x01\x02\x03\x04Standard Jet DB" + maki, "",
        "ミワケール: '' のﾃﾞｰﾀ型が不正です.", "db.dat"},
   };
-  std::size_t records = 0;
+  std::ptrdiff_t records = 0;
   for (const auto& row : rows) {
     SCOPED_TRACE(row.file);
     const std::string file = scratch.Write(row.file, row.bytes);
@@ -125,14 +125,12 @@ TEST_F(MainFormTest, ButtonsAndMenuItemsRunTheirCommandsOnRealFilesAndPrograms) 
     EXPECT_TRUE(start == events.end() || std::find(events.begin(), start, "<paint>") != start)
         << "the announcement is painted before the start";
     if (row.recorded.empty()) continue;
-    std::vector<std::string> lines;  // once the new line has arrived
-    for (int i = 0; i < 500 && lines.size() <= records; ++i, ::Sleep(20)) {
-      lines.clear();
-      std::ifstream in(record);
-      for (std::string line; std::getline(in, line);) lines.push_back(line);
-    }
-    ASSERT_EQ(lines.size(), ++records);
-    EXPECT_NE(lines.back().find(row.recorded), std::string::npos) << lines.back();
+    std::string log;  // once the new line has arrived
+    for (int i = 0; i < 500 && std::ranges::count(log, '\n') <= records; ++i, ::Sleep(20))
+      log = testing::FileBytes(record);
+    ASSERT_EQ(std::ranges::count(log, '\n'), ++records) << log;
+    EXPECT_NE(log.find(row.recorded, log.rfind('\n', log.size() - 2) + 1), std::string::npos)
+        << log;
   }
   EXPECT_EQ(testing::FileBytes(s + "taken.txt"), "the other file");
 
