@@ -27,7 +27,8 @@ TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
   // Named on the command line, as Explorer names a file dropped on the program.
   const std::string memo = scratch.Write("memo 1.doc", "これはメモです。\r\n");
   std::string command_line = "\"" + exe + "\" \"" + memo + "\" other.doc";
-  STARTUPINFOA startup{.cb = sizeof startup};
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   ASSERT_TRUE(::CreateProcessA(exe.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0,
                                nullptr, scratch.path().c_str(), &startup, &info));

@@ -57,7 +57,8 @@ TEST_F(Win32FileSystemTest, FilesThatMayNotBeWrittenAreReadButNotDeleted) {
 
 TEST_F(Win32FileSystemTest, OnlyExistingFilesExistWhateverTheirDate) {
   const std::string memo = dir.Write("memo.txt", "text"), future = dir.Write("future.txt", "");
-  const SYSTEMTIME when{.wYear = 2150, .wMonth = 6, .wDay = 1};
+  SYSTEMTIME when{};
+  when.wYear = 2150, when.wMonth = 6, when.wDay = 1;
   FILETIME stamp{};
   ASSERT_TRUE(::SystemTimeToFileTime(&when, &stamp));
   ASSERT_TRUE(::SetFileTime(Open(future, GENERIC_WRITE, 0).get(), nullptr, nullptr, &stamp));
