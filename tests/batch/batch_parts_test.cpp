@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "batch/names.h"
 #include "batch/ordered_runner.h"
@@ -15,76 +16,55 @@ namespace miwake {
 namespace {
 
 TEST(BatchNames, JoinsSplitsAndEncodes) {
-  const struct {
-    const char* folder;
-    NameStyle style;
-    const char* joined;  // with the leaf "x"
-  } joins[] = {
-      {"dir", NameStyle::kPosix, "dir/x"},
-      {"dir/", NameStyle::kPosix, "dir/x"},
-      {"", NameStyle::kPosix, "x"},
-      {"a\\b", NameStyle::kPosix, "a\\b/x"},
-      {"C:\\", NameStyle::kWindows, "C:\\x"},
-      {"C:", NameStyle::kWindows, "C:x"},
-      {"d/", NameStyle::kWindows, "d/x"},
-      {"\x95\x5c", NameStyle::kWindows, "\x95\x5c\\x"},  // 表 ends in a backslash's byte
-  };
-  for (const auto& j : joins) {
-    const std::string joined = JoinPath(j.folder, "x", j.style);
-    EXPECT_EQ(joined, j.joined) << j.folder;
-    EXPECT_EQ(LeafStart(joined, j.style), joined.size() - 1) << j.folder;
+  // A folder joined with the leaf "x"; the last, 表, ends in a backslash's byte.
+  constexpr auto kPosix = NameStyle::kPosix, kWin = NameStyle::kWindows;
+  const std::tuple<const char*, NameStyle, const char*> joins[] = {
+      {"dir", kPosix, "dir/x"},   {"dir/", kPosix, "dir/x"},        {"", kPosix, "x"},
+      {"a\\b", kPosix, "a\\b/x"}, {"C:\\", kWin, "C:\\x"},          {"C:", kWin, "C:x"},
+      {"d/", kWin, "d/x"},        {"\x95\x5c", kWin, "\x95\x5c\\x"}};
+  for (const auto& [folder, style, expected] : joins) {
+    const std::string joined = JoinPath(folder, "x", style);
+    EXPECT_EQ(joined, expected) << folder;
+    EXPECT_EQ(LeafStart(joined, style), joined.size() - 1) << folder;
   }
 
-  const char* const kBad = "\xEF\xBF\xBD";
-  const struct {
-    std::string bytes, shown;  // shown empty: valid UTF-8, shown as it is
-  } texts[] = {
-      {"abc", ""},
-      {"\xe3\x81\x82", ""},
-      {"\xf0\x9f\x98\x80", ""},
-      {"\xdf\xbf\xe0\xa0\x80\xf1\x80\x80\x80", ""},                  // the lowest and highest leads
-      {"\xf0\x8f\xbf\xbf", std::string(kBad) + kBad + kBad + kBad},  // overlong
-      {"\x83\x65", std::string(kBad) + "e"},                         // Shift-JIS テ
-      {"\xc0\xaf", std::string(kBad) + kBad},                        // overlong
-      {"\xed\xa0\x80", std::string(kBad) + kBad + kBad},             // surrogate
-      {"\xf4\x90\x80\x80", std::string(kBad) + kBad + kBad + kBad},
-      {"a\xe3\x81", std::string("a") + kBad + kBad},  // cut short
-  };
-  for (const auto& t : texts) {
-    EXPECT_EQ(IsUtf8(t.bytes), t.shown.empty()) << t.bytes;
-    EXPECT_EQ(LossyUtf8(t.bytes), t.shown.empty() ? t.bytes : t.shown) << t.bytes;
+  // Valid UTF-8 (shown empty) with the lowest and highest leads, then invalid: overlong, Shift-JIS
+  // テ, overlong, a surrogate, above U+10FFFF, cut short; '?' stands for each U+FFFD shown.
+  const std::pair<std::string, std::string> texts[] = {
+      {"a\xdf\xbf\xe0\xa0\x80\xf1\x80\x80\x80", ""},
+      {"\xf0\x8f\xbf\xbf", "????"},
+      {"\x83\x65", "?e"},
+      {"\xc0\xaf", "??"},
+      {"\xed\xa0\x80", "???"},
+      {"\xf4\x90\x80\x80", "????"},
+      {"a\xe3\x81", "a??"}};
+  for (const auto& [bytes, shown] : texts) {
+    std::string lossy;
+    for (const char c : shown) lossy += c == '?' ? std::string("\xEF\xBF\xBD") : std::string(1, c);
+    EXPECT_EQ(IsUtf8(bytes), shown.empty()) << bytes;
+    EXPECT_EQ(LossyUtf8(bytes), shown.empty() ? bytes : lossy) << bytes;
   }
 
   const std::pair<std::string, std::string> base64[] = {
-      {"", ""},
-      {"f", "Zg=="},
-      {"fo", "Zm8="},
-      {"foo", "Zm9v"},
-      {"foob", "Zm9vYg=="},
-      {"foobar", "Zm9vYmFy"},
-      {"\xff\xfe\x83", "//6D"},
-  };
+      {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foob", "Zm9vYg=="}, {"\xff\xfe\x83", "//6D"}};
   for (const auto& [bytes, text] : base64) EXPECT_EQ(Base64(bytes), text);
 }
 
 // Sets each item's code from its name after a random pause, so that the
 // workers finish out of order.
-class SlowWork final : public ItemWork {
- public:
-  explicit SlowWork(unsigned seed) : random_(seed) {}
+struct SlowWork final : ItemWork {
+  explicit SlowWork(unsigned seed) : random(seed) {}
   void Process(BatchItem& item) override {
-    std::this_thread::sleep_for(std::chrono::microseconds(random_() % 300));
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 300));
     item.code = std::stoi(item.path);
   }
-
- private:
-  std::minstd_rand random_;
+  std::minstd_rand random;
 };
 
 TEST(OrderedRunner, EmitsInTheSourcesOrderAndStopsWhenTold) {
   for (const unsigned jobs : {1u, 2u, 5u}) {
     for (const int stop_at : {-1, 20}) {
-      int next = 0, taken = 0;
+      int next = 0;
       std::atomic<unsigned> workers = 0;
       std::vector<BatchItem> emitted;
       OrderedRun run;
@@ -92,11 +72,9 @@ TEST(OrderedRunner, EmitsInTheSourcesOrderAndStopsWhenTold) {
       run.window = 4;
       run.source = [&](BatchItem& item) {
         if (next == 100) return false;
-        ++taken;
-        item.path = std::to_string(next);
         item.state = next % 7 ? ItemState::kFile : ItemState::kMissing;
         item.code = kKindUnreadable;
-        ++next;
+        item.path = std::to_string(next++);
         return true;
       };
       run.make_work = [&] { return std::make_unique<SlowWork>(++workers); };
@@ -108,9 +86,7 @@ TEST(OrderedRunner, EmitsInTheSourcesOrderAndStopsWhenTold) {
       EXPECT_EQ(workers, jobs);
       ASSERT_EQ(emitted.size(), stop_at < 0 ? 100u : 21u) << jobs;
       // Taken ahead of the one awaited: at most the window.
-      if (stop_at >= 0) {
-        EXPECT_LE(taken, stop_at + 1 + 4);
-      }
+      EXPECT_LE(next, stop_at < 0 ? 100 : stop_at + 1 + 4);
       for (std::size_t i = 0; i < emitted.size(); ++i) {
         EXPECT_EQ(emitted[i].path, std::to_string(i)) << jobs;
         // Only files are worked on.
@@ -148,13 +124,13 @@ TEST(ProgressLine, ShowsAfterASecondAtMostFiveTimesASecondAndGoesAway) {
   line.Clear();
   EXPECT_EQ(err.str(), "\r" + std::string(57, ' ') + "\r");
   err.str("");
-  line.Draw(70, "", 7200);  // nothing to cover after a clear
+  line.Clear();  // nothing to clear twice, nor to cover after a clear
+  line.Draw(70, "", 7200);
   EXPECT_EQ(err.str(), "\r70 files, 31/s");
 
   // Code page 932 is cut between characters too: 表 ends in a backslash's byte.
   ProgressLine cp932(err, NameStyle::kWindows, 0);
-  std::string hyo;
-  for (int i = 0; i < 10; ++i) hyo += "\x95\x5c";
+  const std::string hyo = "\x95\x5c\x95\x5c\x95\x5c\x95\x5c";
   for (const std::size_t xs : {39, 40}) {  // the cut inside 表, then just after it
     err.str("");
     cp932.Draw(1, "C:\\" + hyo + std::string(xs, 'x'), 1000 + 200 * xs);
