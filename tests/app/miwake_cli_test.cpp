@@ -139,11 +139,11 @@ TEST(MiwakeCliTest, WalksFoldersInSortedOrderWhateverTheJobs) {
   const std::string long_leaf = std::string(200, 'x') + ".dat";
   for (const char* sub : {"root/a", "root/locked"})
     std::filesystem::create_directories(temp.path() + sub);
-  for (const char* name : {"B.dat", "a b.txt", "a.txt", "a/y.txt", "gone.txt", "locked/in.txt"})
-    temp.Write("root/" + std::string(name), "hello\n");
+  for (const std::string& name :
+       std::vector<std::string>{"B.dat", "a b.txt", "a.txt", "a/y.txt", "gone.txt", "locked/in.txt",
+                                long_leaf, kSjisLeaf})
+    temp.Write("root/" + name, "hello\n");
   temp.Write("root/a/z.gif", kGifBytes);
-  temp.Write("root/" + long_leaf, "hello\n");
-  temp.Write("root/" + kSjisLeaf, "hello\n");
   std::string pipe_err;  // sorted before gone.txt
 #ifndef _WIN32
   // Neither links nor what they lead to are walked; a pipe is never opened.
