@@ -272,13 +272,13 @@ TEST_F(JournalTest, NamesKeepEveryByteAndCutOrDamagedLinesAreIgnored) {
   std::string every_byte(256, '\0');
   for (int i = 0; i < 256; ++i) every_byte[i] = static_cast<char>(i);
   const std::vector<std::pair<std::string, std::string>> pairs = {
-      {every_byte, "%41%"}, {"a\tb\r\n%25.doc", "\x95\x5C\x83\x5C.txt"}, {"", "%%"}};
+      {every_byte, "%41%"}, {"a\tb\r\n%25 .doc", "\x95\x5C\x83\x5C.txt"}, {"", "%%"}};
   for (const auto& [from, to] : pairs) ASSERT_TRUE(Record(from, to));
   // Readable while the run goes on, in an editor say.
   const std::string whole = Bytes(journal_path), cut = dir.path() + "cut.journal";
   journal_.reset();
   EXPECT_TRUE(std::filesystem::remove(journal_path)) << "the journal is closed";
-  EXPECT_NE(whole.find("\na%09b%0D%0A%2525.doc\t\x95\x5C\x83\x5C.txt\n"), std::string::npos)
+  EXPECT_NE(whole.find("\na%09b%0D%0A%2525 .doc\t\x95\x5C\x83\x5C.txt\n"), std::string::npos)
       << "readable: only control bytes and '%' are escaped";
   for (std::size_t size = 0; size <= whole.size(); ++size) {
     Write(cut, whole.substr(0, size));
@@ -305,6 +305,9 @@ struct Stop {
   double kill_at;       // share of the journal written when the run is killed; 0: not killed
   rlim_t journal_room;  // bytes the run may write, as on a full disk
 };
+void PrintTo(const Stop& stop, std::ostream* out) {
+  *out << stop.what;
+}
 
 class StoppedFixTest : public ::testing::TestWithParam<Stop> {
  protected:
