@@ -79,6 +79,7 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
        U8(u8"miwake: \"missing\": ファイルが存在しません！\n"
           u8"miwake: \"\": ファイル名を入力して下さい！\n")},
       {{"-", "--", "--json"}, kExitAllIdentified, "-: " + kText + "--json: " + kText, ""},
+      {{"-r", "memo.txt"}, kExitAllIdentified, "memo.txt: " + kText, ""},
       {{"--json", "pic.dat", "a\"b\\c\td"},
        kExitSomeNotIdentified,
        U8(u8"{\"path\":\"pic.dat\",\"code\":108,\"extension\":\"gif\",\"label\":\"画像(GIF)\","
