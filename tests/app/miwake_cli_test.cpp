@@ -3,26 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <nlohmann/json.hpp>
-#include <random>
 #include <sstream>
 
 #include "support/memory_file_system.h"
+#include "support/temp_folder.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace miwake {
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
+constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 
 // The expected output is UTF-8 whatever the compiler's execution charset.
 std::string U8(std::u8string_view s) {
@@ -39,37 +32,23 @@ struct Outcome {
   std::string out, err;
 };
 
-// Names are code page 932 on Windows; every text is asked for as UTF-8.
-Outcome Miwake(std::vector<std::string> args, FileSystem& files, FolderLister& folders,
-               std::function<std::unique_ptr<FileSystem>()> make_files, bool utf8 = true) {
+// Over the real files and folders unless given others. Names are code page
+// 932 on Windows; the program's own texts are asked for as UTF-8 unless not `utf8`.
+Outcome Miwake(std::vector<std::string> args, FolderLister* folders = nullptr,
+               const testing::MemoryFileSystem* memory = nullptr, bool utf8 = true) {
   std::ostringstream out, err;
+  const auto platform = MakePlatformFolderLister();
+  const auto make_files = [memory]() -> std::unique_ptr<FileSystem> {
+    if (memory) return std::make_unique<testing::MemoryFileSystem>(*memory);
+    return MakePlatformFileSystem();
+  };
+  const auto files = make_files();
   const CliEnvironment env{
-      {files, folders, std::move(make_files), out, err, utf8, kSeparator == '\\'}, "note", 4};
+      {*files, folders ? *folders : *platform, make_files, out, err, utf8, kSeparator == '\\'},
+      "note",
+      4};
   const int status = RunMiwake(args, env);
   return {status, out.str(), err.str()};
-}
-
-Outcome OnDisk(std::vector<std::string> args, FolderLister* folders = nullptr) {
-  const auto files = MakePlatformFileSystem();
-  const auto platform = MakePlatformFolderLister();
-  return Miwake(std::move(args), *files, folders ? *folders : *platform,
-                [] { return MakePlatformFileSystem(); });
-}
-
-// A fresh folder of the test's own; `path` ends in a separator.
-struct Scratch {
-  Scratch() { std::filesystem::create_directory(dir); }
-  ~Scratch() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
-  }
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                    ("miwake-cli-" + std::to_string(std::random_device()()));
-  const std::string path = (dir / "").string();
-};
-
-void Write(const std::string& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary) << bytes;
 }
 
 TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
@@ -79,6 +58,12 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
   files.Add("a\"b\\c\td", "x").refuse_open = true;
   files.Add("-", "text");
   files.Add("--json", "text");
+  files.Add(kSjisLeaf, "hello\n");
+  // JSON carries the Shift-JIS name's bytes where its text cannot.
+  const std::string sjis_path =
+      kSeparator == '\\'
+          ? U8(u8"\"path\":\"テスト.doc\"")
+          : U8(u8"\"path\":\"\uFFFDe\uFFFDX\uFFFDg.doc\",\"path_bytes\":\"g2WDWINnLmRvYw==\"");
   const std::string usage = "Usage: miwake";
   const struct {
     std::vector<std::string> args;
@@ -94,6 +79,7 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
        U8(u8"miwake: \"missing\": ファイルが存在しません！\n"
           u8"miwake: \"\": ファイル名を入力して下さい！\n")},
       {{"-", "--", "--json"}, kExitAllIdentified, "-: " + kText + "--json: " + kText, ""},
+      {{"-r", "memo.txt"}, kExitAllIdentified, "memo.txt: " + kText, ""},
       {{"--json", "pic.dat", "a\"b\\c\td"},
        kExitSomeNotIdentified,
        U8(u8"{\"path\":\"pic.dat\",\"code\":108,\"extension\":\"gif\",\"label\":\"画像(GIF)\","
@@ -105,39 +91,31 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
        kExitAllIdentified,
        kGif + "  17 bytes read, 6 of them text; signature \"GIF8\" at 0\n",
        ""},
-      {{"--json", "--explain", "-j", "2", "memo.txt"},
+      {{"--json", "--explain", "-j", "2", kSjisLeaf},
        kExitAllIdentified,
-       U8(u8"{\"path\":\"memo.txt\",\"code\":1,\"extension\":\"txt\",\"label\":\"テキスト(TXT)\","
-          u8"\"sentence\":\"これはテキスト(TXT)ファイルです。\",\"explain\":{\"block_size\":6,"
-          u8"\"text_bytes\":6,\"signature\":null,\"signature_offset\":0,\"app_name\":null,"
-          u8"\"app_name_offset\":0,\"original_filename\":null}}\n"),
+       "{" + sjis_path +
+           U8(u8",\"code\":1,\"extension\":\"txt\",\"label\":\"テキスト(TXT)\","
+              u8"\"sentence\":\"これはテキスト(TXT)ファイルです。\",\"explain\":{\"block_size\":6,"
+              u8"\"text_bytes\":6,\"signature\":null,\"signature_offset\":0,\"app_name\":null,"
+              u8"\"app_name_offset\":0,\"original_filename\":null}}\n"),
        ""},
-      {{}, kExitUsage, "", "miwake: no file named\n" + usage},
-      {{"--bogus", "memo.txt"},
-       kExitUsage,
-       "",
-       "miwake: The following argument was not expected: --bogus\n" + usage},
-      {{"--dry-run", "memo.txt"}, kExitUsage, "", "miwake: --dry-run requires --fix\n" + usage},
-      {{"--jobs", "0", "memo.txt"},
-       kExitUsage,
-       "",
-       "miwake: --jobs: Value 0 not in range 1 to 1024\n" + usage},
-      {{"--undo", "j", "memo.txt"}, kExitUsage, "", "miwake: FILE excludes --undo\n" + usage},
+      {{}, kExitUsage, "", "no file named"},
+      {{"--dry-run", "memo.txt"}, kExitUsage, "", "--dry-run requires --fix"},
+      {{"--jobs", "0", "memo.txt"}, kExitUsage, "", "--jobs: Value 0 not in range 1 to 1024"},
+      {{"--undo", "j", "memo.txt"}, kExitUsage, "", "FILE excludes --undo"},
       {{"memo.txt", "-h"}, kExitAllIdentified, usage, ""},
   };
-  const auto folders = MakePlatformFolderLister();
+  // Of the usage text, only its first words are checked.
+  const auto cut = [&](const std::string& s) {
+    return s.find(usage) == std::string::npos ? s : s.substr(0, s.find(usage) + usage.size());
+  };
   for (const auto& c : cases) {
-    const auto got = Miwake(
-        c.args, files, *folders, [&] { return std::make_unique<testing::MemoryFileSystem>(files); },
-        c.utf8);
-    EXPECT_EQ(got.status, c.status) << ::testing::PrintToString(c.args);
-    // Of the usage text, only its first words are checked.
-    const auto cut = [&](const std::string& s) {
-      const auto at = s.find(usage);
-      return at == std::string::npos ? s : s.substr(0, at + usage.size());
-    };
-    EXPECT_EQ(cut(got.out), c.out) << ::testing::PrintToString(c.args);
-    EXPECT_EQ(cut(got.err), c.err) << ::testing::PrintToString(c.args);
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const auto got = Miwake(c.args, nullptr, &files, c.utf8);
+    EXPECT_EQ(got.status, c.status);
+    EXPECT_EQ(cut(got.out), c.out);
+    // A usage error: the reason, then the usage text.
+    EXPECT_EQ(cut(got.err), c.status == kExitUsage ? "miwake: " + c.err + "\n" + usage : c.err);
   }
 }
 
@@ -157,129 +135,100 @@ class TroubledLister final : public FolderLister {
 };
 
 TEST(MiwakeCliTest, WalksFoldersInSortedOrderWhateverTheJobs) {
-  const Scratch temp;
-  const std::string root = temp.path + "root", sep(1, kSeparator);
+  const testing::TempFolder temp;
+  const std::string root = temp.path() + "root", sep(1, kSeparator);
   const std::string long_leaf = std::string(200, 'x') + ".dat";
-  std::filesystem::create_directories(temp.path + "root/a");
-  std::filesystem::create_directories(temp.path + "root/locked");
-  for (const char* name : {"B.dat", "a b.txt", "a.txt", "a/y.txt", "gone.txt", "locked/in.txt"})
-    Write(temp.path + "root/" + name, "hello\n");
-  Write(temp.path + "root/a/z.gif", kGifBytes);
-  Write(root + sep + long_leaf, "hello\n");
-  Write(root + sep + kSjisLeaf, "hello\n");
+  for (const char* sub : {"root/a", "root/locked"})
+    std::filesystem::create_directories(temp.path() + sub);
+  for (const std::string& name :
+       std::vector<std::string>{"B.dat", "a b.txt", "a.txt", "a/y.txt", "gone.txt", "locked/in.txt",
+                                long_leaf, kSjisLeaf})
+    temp.Write("root/" + name, "hello\n");
+  temp.Write("root/a/z.gif", kGifBytes);
   std::string pipe_err;  // sorted before gone.txt
 #ifndef _WIN32
   // Neither links nor what they lead to are walked; a pipe is never opened.
-  std::filesystem::create_directory_symlink(temp.path + "root/a", temp.path + "root/link");
-  std::filesystem::create_symlink(temp.path + "root/a.txt", temp.path + "root/flink");
-  ASSERT_EQ(::mkfifo((temp.path + "root/fifo").c_str(), 0600), 0);
+  std::filesystem::create_directory_symlink(temp.path() + "root/a", temp.path() + "root/link");
+  std::filesystem::create_symlink(temp.path() + "root/a.txt", temp.path() + "root/flink");
+  ASSERT_EQ(::mkfifo((temp.path() + "root/fifo").c_str(), 0600), 0);
   pipe_err = "miwake: \"" + root + "/fifo\": not a regular file\n";
 #endif
   const std::string shown_sjis = kSeparator == '\\' ? U8(u8"テスト.doc") : kSjisLeaf;
-  const std::string out = root + sep + "B.dat: " + kText + root + sep + "a" + sep +
-                          "y.txt: " + kText + root + sep + "a" + sep + "z.gif: " + kGif + root +
-                          sep + "a b.txt: " + kText + root + sep + "a.txt: " + kText + root + sep +
-                          long_leaf + ": " + kText + root + sep + shown_sjis + ": " + kText;
-  const std::string err = pipe_err + "miwake: \"" + root + sep +
-                          U8(u8"gone.txt\": ファイルが存在しません！\nmiwake: \"") + root + sep +
-                          U8(u8"locked\": folder not read: ﾌｧｲﾙへのｱｸｾｽが拒否されました\n");
+  std::string out;
+  for (const std::string& leaf :
+       std::vector<std::string>{"B.dat", "a" + sep + "y.txt", "a" + sep + "z.gif", "a b.txt",
+                                "a.txt", long_leaf, shown_sjis})
+    out += root + sep + leaf + ": " + (leaf.ends_with("gif") ? kGif : kText);
+  const std::string locked =
+      "miwake: \"" + root + sep + U8(u8"locked\": folder not read: ﾌｧｲﾙへのｱｸｾｽが拒否されました\n");
+  // Named first, the folder that cannot be read ends nothing either.
+  const std::string err = locked + pipe_err + "miwake: \"" + root + sep +
+                          U8(u8"gone.txt\": ファイルが存在しません！\n") + locked;
   for (const char* jobs : {"1", "3"}) {
-    Write(temp.path + "root/gone.txt", "hello\n");
+    temp.Write("root/gone.txt", "hello\n");
     TroubledLister folders;
-    const auto got = OnDisk({"-r", "--jobs", jobs, root}, &folders);
+    const auto got = Miwake({"-r", "--jobs", jobs, root + sep + "locked", root}, &folders);
     EXPECT_EQ(got.status, kExitSomeNotIdentified);
     EXPECT_EQ(got.out, out) << jobs;
     EXPECT_EQ(got.err, err) << jobs;
   }
-
-  // A folder named that cannot be read ends nothing either.
-  TroubledLister folders;
-  const auto named = OnDisk({"-r", root + sep + "locked", root + sep + "a.txt"}, &folders);
-  EXPECT_EQ(named.out, root + sep + "a.txt: " + kText);
-  EXPECT_EQ(named.err, err.substr(err.rfind("miwake: ")));
-
-  // JSON carries the Shift-JIS name's bytes where its text cannot.
-  const auto got = OnDisk({"--json", root + sep + kSjisLeaf});
-  const auto line = nlohmann::json::parse(got.out);
-  if (kSeparator == '\\') {
-    EXPECT_EQ(line["path"], root + sep + U8(u8"テスト.doc"));
-    EXPECT_FALSE(line.contains("path_bytes"));
-  } else {
-    EXPECT_EQ(line["path"], root + U8(u8"/\uFFFDe\uFFFDX\uFFFDg.doc"));
-    std::string decoded;
-    const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    unsigned bits = 0, count = 0;
-    for (const char c : line["path_bytes"].get<std::string>()) {
-      if (c == '=') break;
-      bits = bits << 6 | static_cast<unsigned>(digits.find(c));
-      if ((count += 6) >= 8) decoded += static_cast<char>(bits >> (count -= 8) & 0xFF);
-    }
-    EXPECT_EQ(decoded, root + sep + kSjisLeaf);
-    std::ifstream back(decoded);
-    EXPECT_TRUE(back.is_open());
-  }
 }
 
 TEST(MiwakeCliTest, ListsFixesAndUndoesMismatches) {
-  const Scratch temp;
-  const std::string root = temp.path + "root", sep(1, kSeparator),
-                    journal = temp.path + "fix.journal";
+  const testing::TempFolder temp;
+  const std::string root = temp.path() + "root", journal = temp.path() + "fix.journal";
+  const auto at = [&](const std::string& leaf) { return root + kSeparator + leaf; };
   std::filesystem::create_directory(root);
   for (const char* name : {"memo.doc", "ok.txt", "x.doc", "x.txt"})
-    Write(root + sep + name, "hello\n");
-  Write(root + sep + "pic.txt", kGifBytes);
-  const auto exists = [&](const char* leaf) { return std::filesystem::exists(root + sep + leaf); };
+    temp.Write("root/" + std::string(name), "hello\n");
+  temp.Write("root/pic.txt", kGifBytes);
 
-  auto got = OnDisk({"-r", "--mismatches", "--json", root});
+  auto got = Miwake({"-r", "--mismatches", "--json", root});
   EXPECT_EQ(got.status, kExitAllIdentified);
-  const auto last = got.out.rfind("{\"summary");
-  EXPECT_EQ(got.out.substr(last),
+  EXPECT_EQ(got.out.substr(got.out.rfind("{\"summary")),
             U8(u8"{\"summary\":{\"files\":5,\"mismatches\":3,\"kinds\":[{\"code\":1,\"label\":"
                u8"\"テキスト(TXT)\",\"files\":4},{\"code\":108,\"label\":\"画像(GIF)\","
                u8"\"files\":1}]}}\n"));
   EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 4);
   EXPECT_NE(got.out.find("\"rename\":{\"to\":"), std::string::npos);
 
-  got = OnDisk({"-r", "--fix", "--dry-run", root});
+  got = Miwake({"-r", "--fix", "--dry-run", root});
   EXPECT_EQ(got.status, kExitAllIdentified);
-  EXPECT_NE(got.out.find("  would be renamed to " + root + sep + "memo.txt\n"), std::string::npos);
-  EXPECT_TRUE(exists("memo.doc"));
+  EXPECT_NE(got.out.find("  would be renamed to " + at("memo.txt\n")), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(at("memo.doc")));
 
-  got = OnDisk({"-r", "--fix", "--journal", journal, root});
+  got = Miwake({"-r", "--fix", "--journal", journal, root});
   EXPECT_EQ(got.status, kExitSomeNotIdentified);
-  EXPECT_EQ(got.out, root + sep + "memo.doc: " + kText + "  renamed to " + root + sep +
-                         "memo.txt\n" + root + sep + "pic.txt: " + kGif + "  renamed to " + root +
-                         sep + "pic.gif\n" + root + sep + "x.doc: " + kText +
+  EXPECT_EQ(got.out, at("memo.doc: ") + kText + "  renamed to " + at("memo.txt\n") +
+                         at("pic.txt: ") + kGif + "  renamed to " + at("pic.gif\n") +
+                         at("x.doc: ") + kText +
                          U8(u8"5 files, 3 mismatched\n       4  テキスト(TXT)\n       1  "
                             u8"画像(GIF)\n2 renamed; journal ") +
                          journal + "\n");
-  EXPECT_EQ(got.err, "miwake: \"" + root + sep + "x.doc\": not renamed: \"" + root + sep +
-                         "x.txt\" exists\n");
-  EXPECT_TRUE(exists("memo.txt") && exists("pic.gif") && !exists("memo.doc"));
+  EXPECT_EQ(got.err, "miwake: \"" + at("x.doc\": not renamed: \"") + at("x.txt\" exists\n"));
 
-  got = OnDisk({"--undo", journal});
+  got = Miwake({"--undo", journal});
   EXPECT_EQ(got.status, kExitAllIdentified) << got.err;
   EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 2);
-  EXPECT_TRUE(exists("memo.doc") && exists("pic.txt") && !exists("memo.txt"));
-  Write(root + sep + "pic.gif", "taken");
-  got = OnDisk({"--undo", journal});
+  temp.Write("root/pic.gif", "taken");
+  got = Miwake({"--undo", journal});
   EXPECT_EQ(got.status, kExitSomeNotIdentified);
-  EXPECT_EQ(got.err, "miwake: \"" + root + sep + "pic.gif\": not renamed back: \"" + root + sep +
-                         "pic.txt\" exists\n");
-  EXPECT_EQ(OnDisk({"--undo", temp.path + "none.journal"}).status, kExitSomeNotIdentified);
+  EXPECT_EQ(got.err,
+            "miwake: \"" + at("pic.gif\": not renamed back: \"") + at("pic.txt\" exists\n"));
+  EXPECT_EQ(Miwake({"--undo", temp.path() + "none.journal"}).status, kExitSomeNotIdentified);
 
   // Every rename made: all is well.
-  got = OnDisk({"--fix", "--json", "--journal", temp.path + "2.journal", root + sep + "memo.doc"});
+  got = Miwake({"--fix", "--json", "--journal", temp.path() + "2.journal", at("memo.doc")});
   EXPECT_EQ(got.status, kExitAllIdentified);
   EXPECT_NE(got.out.find("\"outcome\":\"renamed\"}}\n{\"summary\":{\"files\":1,"),
             std::string::npos);
 
   // A journal that cannot be made stops the run before any rename.
-  got = OnDisk({"--fix", "--json", "--journal", journal, root + sep + "pic.txt"});
+  got = Miwake({"--fix", "--json", "--journal", journal, at("pic.txt")});
   EXPECT_EQ(got.status, kExitSomeNotIdentified);
   EXPECT_EQ(got.out, "");
   EXPECT_EQ(got.err.rfind("miwake: \"" + journal + "\": journal not made: ", 0), 0u) << got.err;
-  EXPECT_TRUE(exists("pic.txt"));
+  EXPECT_TRUE(std::filesystem::exists(at("pic.txt")));
 }
 
 }  // namespace

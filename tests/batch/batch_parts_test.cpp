@@ -1,90 +1,87 @@
 // The parts of a batch run on their own: names, the ordered runner, the
-// progress line.
-#include <gtest/gtest.h>
+// progress line, and the rename journal over real files (under Wine: the Win32
+// ones) with a failure planted at each point of a fix run: no file may lose its
+// content or its name.
+#include <gmock/gmock.h>
 
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <random>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "batch/names.h"
 #include "batch/ordered_runner.h"
 #include "batch/progress_line.h"
+#include "batch/rename_journal.h"
+#include "support/temp_folder.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace miwake {
 namespace {
 
 TEST(BatchNames, JoinsSplitsAndEncodes) {
-  const struct {
-    const char* folder;
-    NameStyle style;
-    const char* joined;  // with the leaf "x"
-  } joins[] = {
-      {"dir", NameStyle::kPosix, "dir/x"},
-      {"dir/", NameStyle::kPosix, "dir/x"},
-      {"", NameStyle::kPosix, "x"},
-      {"a\\b", NameStyle::kPosix, "a\\b/x"},
-      {"C:\\", NameStyle::kWindows, "C:\\x"},
-      {"C:", NameStyle::kWindows, "C:x"},
-      {"d/", NameStyle::kWindows, "d/x"},
-      {"\x95\x5c", NameStyle::kWindows, "\x95\x5c\\x"},  // 表 ends in a backslash's byte
-  };
-  for (const auto& j : joins) {
-    const std::string joined = JoinPath(j.folder, "x", j.style);
-    EXPECT_EQ(joined, j.joined) << j.folder;
-    EXPECT_EQ(LeafStart(joined, j.style), joined.size() - 1) << j.folder;
+  // A folder joined with the leaf "x"; the last, 表, ends in a backslash's byte.
+  constexpr auto kPosix = NameStyle::kPosix, kWin = NameStyle::kWindows;
+  const std::tuple<const char*, NameStyle, const char*> joins[] = {
+      {"dir", kPosix, "dir/x"},   {"dir/", kPosix, "dir/x"},        {"", kPosix, "x"},
+      {"a\\b", kPosix, "a\\b/x"}, {"C:\\", kWin, "C:\\x"},          {"C:", kWin, "C:x"},
+      {"d/", kWin, "d/x"},        {"\x95\x5c", kWin, "\x95\x5c\\x"}};
+  for (const auto& [folder, style, expected] : joins) {
+    const std::string joined = JoinPath(folder, "x", style);
+    EXPECT_EQ(joined, expected) << folder;
+    EXPECT_EQ(LeafStart(joined, style), joined.size() - 1) << folder;
   }
 
-  const char* const kBad = "\xEF\xBF\xBD";
-  const struct {
-    std::string bytes, shown;  // shown empty: valid UTF-8, shown as it is
-  } texts[] = {
-      {"abc", ""},
-      {"\xe3\x81\x82", ""},
-      {"\xf0\x9f\x98\x80", ""},
-      {"\xdf\xbf\xe0\xa0\x80\xf1\x80\x80\x80", ""},                  // the lowest and highest leads
-      {"\xf0\x8f\xbf\xbf", std::string(kBad) + kBad + kBad + kBad},  // overlong
-      {"\x83\x65", std::string(kBad) + "e"},                         // Shift-JIS テ
-      {"\xc0\xaf", std::string(kBad) + kBad},                        // overlong
-      {"\xed\xa0\x80", std::string(kBad) + kBad + kBad},             // surrogate
-      {"\xf4\x90\x80\x80", std::string(kBad) + kBad + kBad + kBad},
-      {"a\xe3\x81", std::string("a") + kBad + kBad},  // cut short
-  };
-  for (const auto& t : texts) {
-    EXPECT_EQ(IsUtf8(t.bytes), t.shown.empty()) << t.bytes;
-    EXPECT_EQ(LossyUtf8(t.bytes), t.shown.empty() ? t.bytes : t.shown) << t.bytes;
+  // Valid UTF-8 (shown empty) with the lowest and highest leads, then invalid: overlong, Shift-JIS
+  // テ, overlong, a surrogate, above U+10FFFF, cut short; '?' stands for each U+FFFD shown.
+  const std::pair<std::string, std::string> texts[] = {
+      {"a\xdf\xbf\xe0\xa0\x80\xf1\x80\x80\x80", ""},
+      {"\xf0\x8f\xbf\xbf", "????"},
+      {"\x83\x65", "?e"},
+      {"\xc0\xaf", "??"},
+      {"\xed\xa0\x80", "???"},
+      {"\xf4\x90\x80\x80", "????"},
+      {"a\xe3\x81", "a??"}};
+  for (const auto& [bytes, shown] : texts) {
+    std::string lossy;
+    for (const char c : shown) lossy += c == '?' ? std::string("\xEF\xBF\xBD") : std::string(1, c);
+    EXPECT_EQ(IsUtf8(bytes), shown.empty()) << bytes;
+    EXPECT_EQ(LossyUtf8(bytes), shown.empty() ? bytes : lossy) << bytes;
   }
 
   const std::pair<std::string, std::string> base64[] = {
-      {"", ""},
-      {"f", "Zg=="},
-      {"fo", "Zm8="},
-      {"foo", "Zm9v"},
-      {"foob", "Zm9vYg=="},
-      {"foobar", "Zm9vYmFy"},
-      {"\xff\xfe\x83", "//6D"},
-  };
+      {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foob", "Zm9vYg=="}, {"\xff\xfe\x83", "//6D"}};
   for (const auto& [bytes, text] : base64) EXPECT_EQ(Base64(bytes), text);
 }
 
 // Sets each item's code from its name after a random pause, so that the
 // workers finish out of order.
-class SlowWork final : public ItemWork {
- public:
-  explicit SlowWork(unsigned seed) : random_(seed) {}
+struct SlowWork final : ItemWork {
+  explicit SlowWork(unsigned seed) : random(seed) {}
   void Process(BatchItem& item) override {
-    std::this_thread::sleep_for(std::chrono::microseconds(random_() % 300));
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 300));
     item.code = std::stoi(item.path);
   }
-
- private:
-  std::minstd_rand random_;
+  std::minstd_rand random;
 };
 
 TEST(OrderedRunner, EmitsInTheSourcesOrderAndStopsWhenTold) {
   for (const unsigned jobs : {1u, 2u, 5u}) {
     for (const int stop_at : {-1, 20}) {
-      int next = 0, taken = 0;
+      int next = 0;
       std::atomic<unsigned> workers = 0;
       std::vector<BatchItem> emitted;
       OrderedRun run;
@@ -92,11 +89,9 @@ TEST(OrderedRunner, EmitsInTheSourcesOrderAndStopsWhenTold) {
       run.window = 4;
       run.source = [&](BatchItem& item) {
         if (next == 100) return false;
-        ++taken;
-        item.path = std::to_string(next);
         item.state = next % 7 ? ItemState::kFile : ItemState::kMissing;
         item.code = kKindUnreadable;
-        ++next;
+        item.path = std::to_string(next++);
         return true;
       };
       run.make_work = [&] { return std::make_unique<SlowWork>(++workers); };
@@ -108,9 +103,7 @@ TEST(OrderedRunner, EmitsInTheSourcesOrderAndStopsWhenTold) {
       EXPECT_EQ(workers, jobs);
       ASSERT_EQ(emitted.size(), stop_at < 0 ? 100u : 21u) << jobs;
       // Taken ahead of the one awaited: at most the window.
-      if (stop_at >= 0) {
-        EXPECT_LE(taken, stop_at + 1 + 4);
-      }
+      EXPECT_LE(next, stop_at < 0 ? 100 : stop_at + 1 + 4);
       for (std::size_t i = 0; i < emitted.size(); ++i) {
         EXPECT_EQ(emitted[i].path, std::to_string(i)) << jobs;
         // Only files are worked on.
@@ -148,19 +141,247 @@ TEST(ProgressLine, ShowsAfterASecondAtMostFiveTimesASecondAndGoesAway) {
   line.Clear();
   EXPECT_EQ(err.str(), "\r" + std::string(57, ' ') + "\r");
   err.str("");
-  line.Draw(70, "", 7200);  // nothing to cover after a clear
+  line.Clear();  // nothing to clear twice, nor to cover after a clear
+  line.Draw(70, "", 7200);
   EXPECT_EQ(err.str(), "\r70 files, 31/s");
 
   // Code page 932 is cut between characters too: 表 ends in a backslash's byte.
   ProgressLine cp932(err, NameStyle::kWindows, 0);
-  std::string hyo;
-  for (int i = 0; i < 10; ++i) hyo += "\x95\x5c";
+  const std::string hyo = "\x95\x5c\x95\x5c\x95\x5c\x95\x5c";
   for (const std::size_t xs : {39, 40}) {  // the cut inside 表, then just after it
     err.str("");
     cp932.Draw(1, "C:\\" + hyo + std::string(xs, 'x'), 1000 + 200 * xs);
     EXPECT_EQ(err.str().substr(err.str().find("...")), "..." + std::string(xs, 'x'));
   }
 }
+
+using ::testing::ElementsAreArray;
+using Item = std::tuple<std::string, std::string, UndoOutcome>;
+
+std::string Bytes(const std::string& name) {
+  std::ostringstream bytes;
+  bytes << std::ifstream(name, std::ios::binary).rdbuf();
+  return bytes.str();
+}
+void Write(const std::string& name, const std::string& bytes) {
+  std::ofstream(name, std::ios::binary) << bytes;
+}
+
+// The test is the file system and the journal, over real ones in a fresh
+// folder: the renames away from `unrenamed` and the records of `unrecorded` fail.
+class JournalTest : public ::testing::Test, public FileSystem, public RenameJournal {
+ protected:
+  bool FileExists(const std::string& name) override { return real_->FileExists(name); }
+  bool FolderExists(const std::string& name) override { return real_->FolderExists(name); }
+  std::unique_ptr<OpenFile> OpenForClassify(const std::string&) override { return nullptr; }
+  std::unique_ptr<OpenFile> OpenForReading(const std::string& name) override {
+    return real_->OpenForReading(name);
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return !unrenamed.contains(from) && real_->Rename(from, to);
+  }
+  bool Delete(const std::string& name) override { return real_->Delete(name); }
+  int LastError() const override { return real_->LastError(); }
+  bool Record(const std::string& from, const std::string& to) override {
+    return !unrecorded.contains(from) && journal_->Record(from, to);
+  }
+
+  // Names hold the backslash's byte as the second of a Shift-JIS pair.
+  std::string Doc(int i) { return dir.path() + ("f\x95\x5C" + std::to_string(i) + ".doc"); }
+  std::string Txt(int i) { return dir.path() + ("f\x95\x5C" + std::to_string(i) + ".txt"); }
+  static std::string Content(int i) { return std::string(1000 + i, static_cast<char>('a' + i)); }
+  // Undone after the journal is closed, as by a later run.
+  std::vector<Item> Undo(const std::string& path) {
+    journal_.reset();
+    const UndoResult result = UndoRenames(*this, path);
+    EXPECT_TRUE(result.read) << result.error;
+    std::vector<Item> items;
+    for (const UndoItem& item : result.items)
+      items.emplace_back(item.original, item.renamed, item.outcome);
+    return items;
+  }
+
+  testing::TempFolder dir;
+  const std::string journal_path = dir.path() + "fix.journal";
+  std::set<std::string> unrenamed, unrecorded;
+  std::string error;
+  std::unique_ptr<RenameJournal> journal_ = CreateRenameJournal(journal_path, error);
+
+ private:
+  std::unique_ptr<FileSystem> real_ = MakePlatformFileSystem();
+};
+
+// One letter per file, in the order of FixOutcome: '.' no fault, 'T' target taken, 'U' not
+// recorded, 'R' rename refused.
+class FixFaultTest : public JournalTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(FixFaultTest, EveryFileKeepsItsContentAndGetsItsNameBack) {
+  const std::string faults = GetParam();
+  for (int i = 0; i < 4; ++i) {
+    Write(Doc(i), Content(i));
+    if (faults[i] == 'T') Write(Txt(i), "taken");
+    if (faults[i] == 'U') unrecorded.insert(Doc(i));
+    if (faults[i] == 'R') unrenamed.insert(Doc(i));
+  }
+  std::vector<Item> expected;  // newest first
+  for (int i = 0; i < 4; ++i) {
+    const FixOutcome outcome = FixName(*this, *this, Doc(i), Txt(i));
+    EXPECT_EQ(outcome, static_cast<FixOutcome>(std::string(".TUR").find(faults[i]))) << i;
+    const bool renamed = outcome == FixOutcome::kRenamed;
+    EXPECT_EQ(Bytes(renamed ? Txt(i) : Doc(i)), Content(i)) << i;
+    EXPECT_NE(FileExists(Doc(i)), renamed) << i;
+    if (renamed || outcome == FixOutcome::kFailed)
+      expected.emplace(expected.begin(), Doc(i), Txt(i),
+                       renamed ? UndoOutcome::kRestored : UndoOutcome::kAlreadyOriginal);
+  }
+  unrenamed.clear();
+  EXPECT_THAT(Undo(journal_path), ElementsAreArray(expected));
+  for (auto& item : expected) std::get<UndoOutcome>(item) = UndoOutcome::kAlreadyOriginal;
+  EXPECT_THAT(Undo(journal_path), ElementsAreArray(expected)) << "a second undo changes nothing";
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(Bytes(Doc(i)), Content(i)) << i;
+    EXPECT_EQ(Bytes(Txt(i)), faults[i] == 'T' ? "taken" : "") << i;
+  }
+}
+
+// Each fault at each file, and after and before sound ones.
+INSTANTIATE_TEST_SUITE_P(EachPoint, FixFaultTest,
+                         ::testing::Values("....", "TUR.", ".TUR", "R.TU", "UR.T", "..U."));
+
+TEST_F(JournalTest, UndoGoesNewestFirstAndNeverReplaces) {
+  for (int i = 0; i < 5; ++i) Write(Doc(i), Content(i));
+  // The last takes the name that the one before gave up.
+  for (int i = 0; i < 5; ++i)
+    ASSERT_EQ(FixName(*this, *this, Doc(i), i < 4 ? Txt(i) : Doc(3)), FixOutcome::kRenamed);
+  Write(Doc(0), "a new file under the old name");
+  Delete(Txt(1));
+  unrenamed = {Txt(2)};
+  EXPECT_THAT(Undo(journal_path),
+              ElementsAreArray(std::vector<Item>{{Doc(4), Doc(3), UndoOutcome::kRestored},
+                                                 {Doc(3), Txt(3), UndoOutcome::kRestored},
+                                                 {Doc(2), Txt(2), UndoOutcome::kFailed},
+                                                 {Doc(1), Txt(1), UndoOutcome::kMissing},
+                                                 {Doc(0), Txt(0), UndoOutcome::kNameTaken}}));
+  EXPECT_EQ(Bytes(Doc(0)) + Bytes(Txt(0)), "a new file under the old name" + Content(0));
+}
+
+// Any byte goes through; a journal cut anywhere (a crash in the middle of a
+// write) gives exactly the pairs whose line is complete, and a damaged line
+// is passed over.
+TEST_F(JournalTest, NamesKeepEveryByteAndCutOrDamagedLinesAreIgnored) {
+  std::string every_byte(256, '\0');
+  for (int i = 0; i < 256; ++i) every_byte[i] = static_cast<char>(i);
+  const std::vector<std::pair<std::string, std::string>> pairs = {
+      {every_byte, "%41%"}, {"a\tb\r\n%25 .doc", "\x95\x5C\x83\x5C.txt"}, {"", "%%"}};
+  for (const auto& [from, to] : pairs) ASSERT_TRUE(Record(from, to));
+  // Readable while the run goes on, in an editor say.
+  const std::string whole = Bytes(journal_path), cut = dir.path() + "cut.journal";
+  journal_.reset();
+  EXPECT_TRUE(std::filesystem::remove(journal_path)) << "the journal is closed";
+  EXPECT_NE(whole.find("\na%09b%0D%0A%2525 .doc\t\x95\x5C\x83\x5C.txt\n"), std::string::npos)
+      << "readable: only control bytes and '%' are escaped";
+  for (std::size_t size = 0; size <= whole.size(); ++size) {
+    Write(cut, whole.substr(0, size));
+    std::vector<Item> expected;
+    for (auto i = std::count(whole.begin(), whole.begin() + size, '\n') - 2; i >= 0; --i)
+      expected.emplace_back(pairs[i].first, pairs[i].second, UndoOutcome::kMissing);
+    ASSERT_THAT(Undo(cut), ElementsAreArray(expected)) << size;
+  }
+  Write(cut, whole + "x%G1\ty\nx\ty%1G\nno tab\n");
+  EXPECT_EQ(Undo(cut).size(), pairs.size()) << "damaged lines are passed over";
+  Write(cut, "hello\n");
+  EXPECT_FALSE(UndoRenames(*this, cut).read);
+  EXPECT_TRUE(std::regex_match(DefaultJournalName(), std::regex(R"(miwake-\d{8}-\d{6}\.journal)")));
+}
+
+#ifndef _WIN32
+// A fix run over real files stopped from outside: killed at several moments,
+// or out of room for its journal. Afterwards every file has its content under
+// one of its two names, and undo gives back every original name.
+constexpr int kFiles = 2000;
+
+struct Stop {
+  const char* what;
+  double kill_at;       // share of the journal written when the run is killed; 0: not killed
+  rlim_t journal_room;  // bytes the run may write, as on a full disk
+};
+void PrintTo(const Stop& stop, std::ostream* out) {
+  *out << stop.what;
+}
+
+class StoppedFixTest : public ::testing::TestWithParam<Stop> {
+ protected:
+  // Bytes the journal must escape, and Shift-JIS whose second byte is '\'.
+  std::string Name(int i, const char* ext) {
+    return dir.path() + ("n\t%\r\n\x7F\x95\x5C" + std::to_string(i) + ext);
+  }
+  static std::string Content(int i) { return "file " + std::to_string(i * 7919); }
+
+  // The run, in a child process that must not reach the test's own exit.
+  [[noreturn]] void Fix(rlim_t room) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit full_room = limit;
+    limit.rlim_cur = room;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::string error;
+    const auto journal = CreateRenameJournal(journal_path, error);
+    for (int i = 0; journal && i < kFiles; ++i) {
+      // Room again, yet a journal that lost part of a line must take no more.
+      if (FixName(*files, *journal, Name(i, ".doc"), Name(i, ".txt")) == FixOutcome::kNotRecorded)
+        ::setrlimit(RLIMIT_FSIZE, &full_room);
+    }
+    ::_exit(0);
+  }
+
+  testing::TempFolder dir;
+  const std::string journal_path = dir.path() + "fix.journal";
+  std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
+};
+
+TEST_P(StoppedFixTest, NoFileLosesItsContentOrItsName) {
+  for (int i = 0; i < kFiles; ++i) std::ofstream(Name(i, ".doc"), std::ios::binary) << Content(i);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) Fix(GetParam().journal_room);
+  int status = 0;
+  if (GetParam().kill_at > 0) {
+    // Less than the whole journal, which holds each name escaped, twice.
+    const double whole = 2.0 * kFiles * Name(kFiles / 2, ".doc").size();
+    struct stat st {};
+    while ((::stat(journal_path.c_str(), &st) != 0 || st.st_size < GetParam().kill_at * whole) &&
+           ::waitpid(child, &status, WNOHANG) == 0)
+      ::usleep(100);
+    ::kill(child, SIGKILL);
+  }
+  ::waitpid(child, &status, 0);
+  EXPECT_EQ(WIFSIGNALED(status), GetParam().kill_at > 0) << "killed before its end";
+
+  int renamed = 0;
+  while (renamed < kFiles && files->FileExists(Name(renamed, ".txt"))) ++renamed;
+  for (int i = 0; i < kFiles; ++i) {
+    const bool moved = i < renamed;  // in order, and none after a failed record
+    EXPECT_EQ(files->FileExists(Name(i, ".doc")), !moved) << i;
+    ASSERT_EQ(Bytes(Name(i, moved ? ".txt" : ".doc")), Content(i)) << i;
+  }
+  const UndoResult undone = UndoRenames(*files, journal_path);
+  EXPECT_TRUE(undone.read || renamed == 0) << undone.error;
+  EXPECT_EQ(std::count_if(undone.items.begin(), undone.items.end(),
+                          [](const auto& item) { return item.outcome == UndoOutcome::kRestored; }),
+            renamed);
+  for (int i = 0; i < kFiles; ++i)
+    ASSERT_EQ(Bytes(Name(i, ".doc")) + Bytes(Name(i, ".txt")), Content(i)) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, StoppedFixTest,
+                         ::testing::Values(Stop{"KilledAtOnce", 1e-9, RLIM_INFINITY},
+                                           Stop{"KilledHalfway", 0.4, RLIM_INFINITY},
+                                           Stop{"FullAtTheHeader", 0, 10},
+                                           Stop{"FullInTheFirstLine", 0, 100},
+                                           Stop{"FullAfterSomeLines", 0, 5000}),
+                         [](const auto& info) { return std::string(info.param.what); });
+#endif
 
 }  // namespace
 }  // namespace miwake
