@@ -30,17 +30,13 @@ class PosixOpenFile final : public OpenFile {
   }
 
   std::optional<std::size_t> Read(std::span<std::uint8_t> into) override {
-    std::size_t total = 0;
-    while (total < into.size()) {
-      const ssize_t got = ::read(fd_, into.data() + total, into.size() - total);
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        return std::nullopt;
-      }
-      if (got == 0) break;
-      total += static_cast<std::size_t>(got);
+    // Only regular files are opened, and a read of one stops short only at
+    // its end: another read would only say so.
+    for (;;) {
+      const ssize_t got = ::read(fd_, into.data(), into.size());
+      if (got >= 0) return static_cast<std::size_t>(got);
+      if (errno != EINTR) return std::nullopt;
     }
-    return total;
   }
 
   std::optional<bool> AtEnd() override {
@@ -61,6 +57,21 @@ class PosixOpenFile final : public OpenFile {
 };
 
 }  // namespace
+
+std::unique_ptr<OpenFile> OpenRegularFileAt(int folder, const char* name) {
+  // Without O_NONBLOCK a pipe with no writer would hold the open for ever;
+  // a name checked before may have become one since.
+  const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return nullptr;
+  auto file = std::make_unique<PosixOpenFile>(fd);
+  struct stat st {};
+  const bool stated = ::fstat(fd, &st) == 0;
+  if (stated && S_ISREG(st.st_mode)) return file;
+  const int error = stated ? EINVAL : errno;
+  file.reset();
+  errno = error;
+  return nullptr;
+}
 
 int WindowsErrorCode(int error) {
   switch (error) {
@@ -102,16 +113,9 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::unique_ptr<OpenFile> OpenForReading(const std::string& name) override {
-    // Without O_NONBLOCK a pipe with no writer would hold the open for ever;
-    // a name checked before may have become one since.
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (!Check(fd >= 0)) return nullptr;
-    auto file = std::make_unique<PosixOpenFile>(fd);
-    struct stat st {};
-    if (!Check(::fstat(fd, &st) == 0)) return nullptr;
-    if (S_ISREG(st.st_mode)) return file;
-    last_errno_ = EINVAL;
-    return nullptr;
+    auto file = OpenRegularFileAt(AT_FDCWD, name.c_str());
+    Check(file != nullptr);
+    return file;
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
