@@ -92,7 +92,9 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
 
   OrderedRun run;
   run.jobs = std::max(1u, options.jobs);
-  run.window = std::max<std::size_t>(64, run.jobs * 32);
+  // Runs of 32 files for each job, a few ahead; an item waiting may hold
+  // its folder open, so there are never more than 1024 of them.
+  run.window = std::clamp<std::size_t>(run.jobs * 128, 256, 1024);
   run.source = [&](BatchItem& item) { return source.Next(item); };
   run.make_work = [&] { return std::make_unique<IdentifyWork>(env.make_files(), options.explain); };
   const auto emit = [&](BatchItem& item) {
