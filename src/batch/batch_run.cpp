@@ -105,15 +105,16 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
     }
     if (options.fix && fixer.IsJournal(item.path)) return true;
     if (item.code == kKindUnreadable) all_done = false;
+    if (!only_mismatches) {
+      report.File(item, std::nullopt);
+      return true;
+    }
+    // Only the summary of the mismatches needs the tally.
     ++tally.files;
     ++tally.kinds[item.code];
     const std::size_t leaf = LeafStart(item.path, style);
     const auto new_leaf = LeafNameForKind(std::string_view(item.path).substr(leaf), item.code);
     if (new_leaf) ++tally.mismatches;
-    if (!only_mismatches) {
-      report.File(item, std::nullopt);
-      return true;
-    }
     if (!new_leaf) return true;
     Rename rename{item.path.substr(0, leaf) + *new_leaf, RenameStep::kListed};
     if (options.fix) {

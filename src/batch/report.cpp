@@ -1,5 +1,6 @@
 #include "batch/report.h"
 
+#include <array>
 #include <nlohmann/json.hpp>
 
 #include "actions/identify_command.h"
@@ -16,6 +17,21 @@ constexpr std::size_t kPendingLimit = 1 << 16;
 
 void AppendJson(std::string& out, const ordered_json& value) {
   out += value.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+}
+
+// The bytes that JSON text cannot hold as they are: the control bytes, the
+// quote and the backslash.
+constexpr auto kEscaped = [] {
+  std::array<bool, 256> escaped{};
+  for (int b = 0; b < 0x20; ++b) escaped[b] = true;
+  escaped['"'] = escaped['\\'] = true;
+  return escaped;
+}();
+
+bool NeedsEscape(std::string_view text) {
+  for (const char c : text)
+    if (kEscaped[static_cast<unsigned char>(c)]) return true;
+  return false;
 }
 
 const char* StepName(RenameStep step) {
@@ -73,9 +89,16 @@ void Report::JsonName(std::string_view key, std::string_view name) {
   line_ += '"';
   line_ += key;
   line_ += "\":";
-  AppendJson(line_, style_.cp932_names ? Cp932ToUtf8(name)
-                    : exact            ? std::string(name)
-                                       : LossyUtf8(name));
+  if (exact && !style_.cp932_names && !NeedsEscape(name)) {
+    // UTF-8 with nothing to escape: the library would write it as it is.
+    line_ += '"';
+    line_ += name;
+    line_ += '"';
+  } else {
+    AppendJson(line_, style_.cp932_names ? Cp932ToUtf8(name)
+                      : exact            ? std::string(name)
+                                         : LossyUtf8(name));
+  }
   if (exact) return;
   line_ += ",\"";
   line_ += key;
