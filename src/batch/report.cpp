@@ -84,21 +84,33 @@ std::string Report::Text(std::string_view cp932) const {
   return style_.utf8_texts ? Cp932ToUtf8(cp932) : std::string(cp932);
 }
 
+bool Report::PlainUtf8(std::string_view name) {
+  // '/' is no byte of a longer UTF-8 sequence, so both parts can be checked
+  // on their own.
+  const std::size_t leaf = name.rfind('/') + 1;
+  const std::string_view folder = name.substr(0, leaf);
+  if (folder != plain_folder_) {
+    if (!IsUtf8(folder) || NeedsEscape(folder)) return false;
+    plain_folder_ = folder;
+  }
+  return IsUtf8(name.substr(leaf)) && !NeedsEscape(name.substr(leaf));
+}
+
 void Report::JsonName(std::string_view key, std::string_view name) {
-  const bool exact = style_.cp932_names || IsUtf8(name);
   line_ += '"';
   line_ += key;
   line_ += "\":";
-  if (exact && !style_.cp932_names && !NeedsEscape(name)) {
-    // UTF-8 with nothing to escape: the library would write it as it is.
+  if (!style_.cp932_names && PlainUtf8(name)) {
+    // What the library would write.
     line_ += '"';
     line_ += name;
     line_ += '"';
-  } else {
-    AppendJson(line_, style_.cp932_names ? Cp932ToUtf8(name)
-                      : exact            ? std::string(name)
-                                         : LossyUtf8(name));
+    return;
   }
+  const bool exact = style_.cp932_names || IsUtf8(name);
+  AppendJson(line_, style_.cp932_names ? Cp932ToUtf8(name)
+                    : exact            ? std::string(name)
+                                       : LossyUtf8(name));
   if (exact) return;
   line_ += ",\"";
   line_ += key;
