@@ -26,8 +26,9 @@ struct ListedEntry {
 class KeptFolder {
  public:
   virtual ~KeptFolder() = default;
-  // Opens a file of the folder, by its zero-terminated leaf, as
-  // FileSystem::OpenForClassify opens it by its whole name; null when it cannot.
+  // Opens a file that the listing gave as a regular file, by its
+  // zero-terminated leaf, for classification; null when it cannot. The
+  // listing's type may be trusted, so long as no pipe is ever read.
   virtual std::unique_ptr<OpenFile> OpenForClassify(const char* leaf) const = 0;
 };
 

@@ -30,7 +30,7 @@ class PosixKeptFolder final : public KeptFolder {
   PosixKeptFolder& operator=(const PosixKeptFolder&) = delete;
 
   std::unique_ptr<OpenFile> OpenForClassify(const char* leaf) const override {
-    return OpenRegularFileAt(fd_, leaf);
+    return OpenListedFileAt(fd_, leaf);
   }
 
  private:

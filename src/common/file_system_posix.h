@@ -15,4 +15,10 @@ int WindowsErrorCode(int error);
 // it cannot be opened or is no regular file (EINVAL).
 std::unique_ptr<OpenFile> OpenRegularFileAt(int folder, const char* name);
 
+// The same for a name that a listing of the folder gave as a regular file,
+// without a check of its own. Should another kind of file have taken the
+// name since, a pipe is never read (its reads fail), nor is a folder; only a
+// device made there meanwhile, which takes the rights to make one, would be.
+std::unique_ptr<OpenFile> OpenListedFileAt(int folder, const char* name);
+
 }  // namespace miwake
