@@ -2,8 +2,10 @@
 // classification to the output.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "batch/folder_listing.h"
 #include "identify/classifier.h"
 #include "identify/kinds.h"
 
@@ -19,6 +21,10 @@ enum class ItemState {
 
 struct BatchItem {
   std::string path;
+  // The walk's folder of the file, kept open, and where its leaf starts in
+  // `path`; null for a name given, which is opened as it is.
+  std::shared_ptr<const KeptFolder> folder;
+  std::size_t leaf = 0;
   ItemState state = ItemState::kFile;
   int error = 0;
   int code = kKindUnreadable;

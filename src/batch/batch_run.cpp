@@ -92,7 +92,9 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
 
   OrderedRun run;
   run.jobs = std::max(1u, options.jobs);
-  run.window = std::max<std::size_t>(64, run.jobs * 32);
+  // Runs of 32 files for each job, a few ahead; an item waiting may hold
+  // its folder open, so there are never more than 1024 of them.
+  run.window = std::clamp<std::size_t>(run.jobs * 128, 256, 1024);
   run.source = [&](BatchItem& item) { return source.Next(item); };
   run.make_work = [&] { return std::make_unique<IdentifyWork>(env.make_files(), options.explain); };
   const auto emit = [&](BatchItem& item) {
@@ -103,15 +105,16 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
     }
     if (options.fix && fixer.IsJournal(item.path)) return true;
     if (item.code == kKindUnreadable) all_done = false;
+    if (!only_mismatches) {
+      report.File(item, std::nullopt);
+      return true;
+    }
+    // Only the summary of the mismatches needs the tally.
     ++tally.files;
     ++tally.kinds[item.code];
     const std::size_t leaf = LeafStart(item.path, style);
     const auto new_leaf = LeafNameForKind(std::string_view(item.path).substr(leaf), item.code);
     if (new_leaf) ++tally.mismatches;
-    if (!only_mismatches) {
-      report.File(item, std::nullopt);
-      return true;
-    }
     if (!new_leaf) return true;
     Rename rename{item.path.substr(0, leaf) + *new_leaf, RenameStep::kListed};
     if (options.fix) {

@@ -2,6 +2,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 
 #include "batch/folder_listing.h"
@@ -20,12 +22,44 @@ ListedType TypeOfMode(mode_t mode) {
   return S_ISLNK(mode) ? ListedType::kLink : ListedType::kOther;
 }
 
+class PosixKeptFolder final : public KeptFolder {
+ public:
+  explicit PosixKeptFolder(int fd) : fd_(fd) {}
+  ~PosixKeptFolder() override { ::close(fd_); }
+  PosixKeptFolder(const PosixKeptFolder&) = delete;
+  PosixKeptFolder& operator=(const PosixKeptFolder&) = delete;
+
+  std::unique_ptr<OpenFile> OpenForClassify(const char* leaf) const override {
+    return OpenListedFileAt(fd_, leaf);
+  }
+
+ private:
+  int fd_;
+};
+
 class PosixFolderLister final : public FolderLister {
  public:
   bool List(const std::string& folder, std::vector<ListedEntry>& entries, int& error) override {
+    return ListFolder(folder, entries, error, nullptr);
+  }
+
+  bool ListAndKeep(const std::string& folder, std::vector<ListedEntry>& entries, int& error,
+                   std::shared_ptr<const KeptFolder>& kept) override {
+    return ListFolder(folder, entries, error, &kept);
+  }
+
+ private:
+  static bool ListFolder(const std::string& folder, std::vector<ListedEntry>& entries, int& error,
+                         std::shared_ptr<const KeptFolder>* kept) {
     entries.clear();
     std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
     if (!dir) return error = WindowsErrorCode(errno), false;
+    if (kept) {
+      // A descriptor of its own: the listing's goes with its buffer. Without
+      // one, the files are opened by their whole names.
+      const int fd = ::fcntl(::dirfd(dir.get()), F_DUPFD_CLOEXEC, 0);
+      *kept = fd < 0 ? nullptr : std::make_shared<const PosixKeptFolder>(fd);
+    }
     for (;;) {
       errno = 0;
       const dirent* entry = ::readdir(dir.get());
@@ -38,7 +72,6 @@ class PosixFolderLister final : public FolderLister {
     return true;
   }
 
- private:
   static ListedType TypeOf(DIR* dir, const dirent& entry) {
     switch (entry.d_type) {
       case DT_REG:

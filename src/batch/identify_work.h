@@ -12,15 +12,43 @@
 
 namespace miwake {
 
+// The worker's file system, through which the file being worked on is
+// opened in the folder the walk keeps open, by its leaf, rather than by its
+// whole name; everything else goes to the platform's.
+class ThroughKeptFolder final : public FileSystem {
+ public:
+  explicit ThroughKeptFolder(std::unique_ptr<FileSystem> files) : files_(std::move(files)) {}
+
+  void WorkOn(const BatchItem* item) { item_ = item; }
+
+  bool FileExists(const std::string& name) override { return files_->FileExists(name); }
+  bool FolderExists(const std::string& name) override { return files_->FolderExists(name); }
+  std::unique_ptr<OpenFile> OpenForClassify(const std::string& name) override;
+  std::unique_ptr<OpenFile> OpenForReading(const std::string& name) override {
+    return files_->OpenForReading(name);
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return files_->Rename(from, to);
+  }
+  bool Delete(const std::string& name) override { return files_->Delete(name); }
+  int LastError() const override { return files_->LastError(); }
+  EntryType TypeOf(const std::string& name) override { return files_->TypeOf(name); }
+  std::string FullName(const std::string& name) override { return files_->FullName(name); }
+
+ private:
+  std::unique_ptr<FileSystem> files_;
+  const BatchItem* item_ = nullptr;
+};
+
 class IdentifyWork final : public ItemWork {
  public:
   IdentifyWork(std::unique_ptr<FileSystem> files, bool explain)
-      : files_(std::move(files)), explain_(explain), classifier_(*files_, cursor_, refiner_) {}
+      : files_(std::move(files)), explain_(explain), classifier_(files_, cursor_, refiner_) {}
 
   void Process(BatchItem& item) override;
 
  private:
-  std::unique_ptr<FileSystem> files_;
+  ThroughKeptFolder files_;
   bool explain_;
   NoBusyCursor cursor_;
   VersionResourceRefiner refiner_;

@@ -3,9 +3,17 @@
 #include <algorithm>
 
 namespace miwake {
+namespace {
+
+// Each kept folder holds a descriptor while its level is walked: deeper
+// folders are not kept, so that an absurdly deep tree cannot run out of them.
+constexpr std::size_t kKeptLevels = 32;
+
+}  // namespace
 
 void NameSource::Set(BatchItem& item, std::string path, ItemState state, int error) {
   item.path = std::move(path);
+  item.folder = nullptr;
   item.state = state;
   item.error = error;
   item.code = kKindUnreadable;
@@ -14,14 +22,18 @@ void NameSource::Set(BatchItem& item, std::string path, ItemState state, int err
 bool NameSource::Enter(std::string folder, BatchItem& item) {
   int error = 0;
   std::vector<ListedEntry> entries = std::move(spare_);
-  if (!lister_.List(folder, entries, error)) {
+  std::shared_ptr<const KeptFolder> kept;
+  const bool listed = levels_.size() < kKeptLevels
+                          ? lister_.ListAndKeep(folder, entries, error, kept)
+                          : lister_.List(folder, entries, error);
+  if (!listed) {
     spare_ = std::move(entries);
     Set(item, std::move(folder), ItemState::kUnreadableFolder, error);
     return false;
   }
   std::sort(entries.begin(), entries.end(),
             [](const ListedEntry& a, const ListedEntry& b) { return a.name < b.name; });
-  levels_.push_back({std::move(folder), std::move(entries)});
+  levels_.push_back({std::move(folder), std::move(entries), std::move(kept)});
   return true;
 }
 
@@ -43,6 +55,8 @@ bool NameSource::Next(BatchItem& item) {
       switch (entry.type) {
         case ListedType::kFile:
           Set(item, JoinPath(level.folder, entry.name, style_), ItemState::kFile);
+          item.folder = level.kept;
+          item.leaf = item.path.size() - entry.name.size();
           return true;
         case ListedType::kOther:
           Set(item, JoinPath(level.folder, entry.name, style_), ItemState::kNotRegular);

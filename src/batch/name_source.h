@@ -31,6 +31,7 @@ class NameSource {
   struct Level {
     std::string folder;
     std::vector<ListedEntry> entries;
+    std::shared_ptr<const KeptFolder> kept;
     std::size_t next = 0;
   };
   // Starts on a folder's entries; false, with `item` telling why, when it

@@ -56,6 +56,11 @@ std::string JoinPath(std::string_view folder, std::string_view leaf, NameStyle s
 
 bool IsUtf8(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
+    // Most bytes of most names.
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
     const std::size_t n = Utf8SequenceAt(bytes.substr(i));
     if (n == 0) return false;
     i += n;

@@ -1,5 +1,6 @@
 #include "batch/ordered_runner.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -9,11 +10,20 @@ namespace miwake {
 namespace {
 
 // The items between the oldest not yet emitted and the newest taken, in a
-// ring of slots; workers take those to classify in order and mark them done.
+// ring of slots handed out in runs of consecutive items: one lock for a run
+// rather than for each file. Workers take the runs in order; the calling
+// thread fills and emits them, and classifies a run of its own while the
+// oldest is not done.
 class Pipeline {
  public:
   explicit Pipeline(const OrderedRun& run)
-      : run_(run), slots_(run.window), done_(run.window, false), queue_(run.window) {}
+      : run_(run),
+        // Enough runs that every worker has some ahead of the one awaited.
+        run_size_(std::clamp<std::size_t>(run.window / (4 * run.jobs), 1, 32)),
+        runs_(std::max<std::size_t>(1, run.window / run_size_)),
+        slots_(runs_ * run_size_),
+        counts_(runs_, 0),
+        done_(runs_, false) {}
 
   ~Pipeline() {
     {
@@ -25,67 +35,84 @@ class Pipeline {
   }
 
   void Run() {
-    for (unsigned i = 0; i < run_.jobs; ++i) workers_.emplace_back([this] { Work(); });
-    BatchItem incoming;
+    // The calling thread is one of the jobs.
+    for (unsigned i = 1; i < run_.jobs; ++i) workers_.emplace_back([this] { Work(); });
+    const auto work = run_.make_work();
     bool exhausted = false;
     for (;;) {
-      while (!exhausted && taken_ - emitted_ < slots_.size()) {
-        if (!run_.source(incoming)) {
-          exhausted = true;
-          break;
-        }
+      while (!exhausted && filled_ - emitted_ < runs_) {
+        const std::size_t at = filled_ % runs_;
+        std::size_t count = 0;
+        while (count < run_size_ && run_.source(slots_[at * run_size_ + count])) ++count;
+        exhausted = count < run_size_;
+        if (count == 0) break;
         {
           const std::lock_guard lock(mutex_);
-          const std::size_t at = taken_++ % slots_.size();
-          std::swap(slots_[at], incoming);
-          done_[at] = slots_[at].state != ItemState::kFile;
-          if (!done_[at]) queue_[queued_++ % queue_.size()] = at;
+          counts_[at] = count;
+          done_[at] = false;
+          ++filled_;
         }
         work_ready_.notify_one();
       }
-      if (emitted_ == taken_) return;
-      std::unique_lock lock(mutex_);
-      item_done_.wait(lock, [&] { return done_[emitted_ % slots_.size()]; });
-      while (emitted_ < taken_ && done_[emitted_ % slots_.size()]) {
-        const std::size_t at = emitted_ % slots_.size();
-        lock.unlock();
-        if (!run_.emit(slots_[at])) {
-          lock.lock();
+      if (emitted_ == filled_) return;
+      const std::size_t oldest = emitted_ % runs_;
+      {
+        std::unique_lock lock(mutex_);
+        while (!done_[oldest]) {
+          if (taken_ < filled_) {
+            Process(lock, *work);
+          } else {
+            run_done_.wait(lock);
+          }
+        }
+      }
+      for (std::size_t i = 0; i < counts_[oldest]; ++i) {
+        if (!run_.emit(slots_[oldest * run_size_ + i])) {
           // The workers take nothing more; the destructor waits for them.
-          next_work_ = queued_;
+          const std::lock_guard lock(mutex_);
+          taken_ = filled_;
           return;
         }
-        lock.lock();
-        done_[at] = false;
-        ++emitted_;
       }
+      ++emitted_;
     }
   }
 
  private:
+  // Takes the next run and classifies its files, unlocked meanwhile.
+  void Process(std::unique_lock<std::mutex>& lock, ItemWork& work) {
+    const std::size_t at = taken_++ % runs_;
+    const std::size_t count = counts_[at];
+    lock.unlock();
+    for (std::size_t i = 0; i < count; ++i) {
+      BatchItem& item = slots_[at * run_size_ + i];
+      if (item.state == ItemState::kFile) work.Process(item);
+    }
+    lock.lock();
+    done_[at] = true;
+  }
+
   void Work() {
     const auto work = run_.make_work();
     std::unique_lock lock(mutex_);
     for (;;) {
-      work_ready_.wait(lock, [&] { return stopping_ || next_work_ < queued_; });
-      if (next_work_ == queued_) return;
-      const std::size_t at = queue_[next_work_++ % queue_.size()];
-      lock.unlock();
-      work->Process(slots_[at]);
-      lock.lock();
-      done_[at] = true;
-      if (at == emitted_ % slots_.size()) item_done_.notify_one();
+      work_ready_.wait(lock, [&] { return stopping_ || taken_ < filled_; });
+      if (taken_ == filled_) return;
+      Process(lock, *work);
+      run_done_.notify_one();
     }
   }
 
   const OrderedRun& run_;
+  const std::size_t run_size_, runs_;
   std::vector<BatchItem> slots_;
+  // Of each run in the ring: its items, and whether they are classified.
+  std::vector<std::size_t> counts_;
   std::vector<bool> done_;
   std::mutex mutex_;
-  std::condition_variable work_ready_, item_done_;
-  // The slots of the items to classify, in the order they were taken.
-  std::vector<std::size_t> queue_;
-  std::size_t taken_ = 0, emitted_ = 0, queued_ = 0, next_work_ = 0;
+  std::condition_variable work_ready_, run_done_;
+  // Runs filled, taken by a worker and emitted, counted from the start.
+  std::size_t filled_ = 0, taken_ = 0, emitted_ = 0;
   bool stopping_ = false;
   std::vector<std::thread> workers_;
 };

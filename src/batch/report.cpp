@@ -1,5 +1,6 @@
 #include "batch/report.h"
 
+#include <array>
 #include <nlohmann/json.hpp>
 
 #include "actions/identify_command.h"
@@ -16,6 +17,21 @@ constexpr std::size_t kPendingLimit = 1 << 16;
 
 void AppendJson(std::string& out, const ordered_json& value) {
   out += value.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+}
+
+// The bytes that JSON text cannot hold as they are: the control bytes, the
+// quote and the backslash.
+constexpr auto kEscaped = [] {
+  std::array<bool, 256> escaped{};
+  for (int b = 0; b < 0x20; ++b) escaped[b] = true;
+  escaped['"'] = escaped['\\'] = true;
+  return escaped;
+}();
+
+bool NeedsEscape(std::string_view text) {
+  for (const char c : text)
+    if (kEscaped[static_cast<unsigned char>(c)]) return true;
+  return false;
 }
 
 const char* StepName(RenameStep step) {
@@ -68,11 +84,30 @@ std::string Report::Text(std::string_view cp932) const {
   return style_.utf8_texts ? Cp932ToUtf8(cp932) : std::string(cp932);
 }
 
+bool Report::PlainUtf8(std::string_view name) {
+  // '/' is no byte of a longer UTF-8 sequence, so both parts can be checked
+  // on their own.
+  const std::size_t leaf = name.rfind('/') + 1;
+  const std::string_view folder = name.substr(0, leaf);
+  if (folder != plain_folder_) {
+    if (!IsUtf8(folder) || NeedsEscape(folder)) return false;
+    plain_folder_ = folder;
+  }
+  return IsUtf8(name.substr(leaf)) && !NeedsEscape(name.substr(leaf));
+}
+
 void Report::JsonName(std::string_view key, std::string_view name) {
-  const bool exact = style_.cp932_names || IsUtf8(name);
   line_ += '"';
   line_ += key;
   line_ += "\":";
+  if (!style_.cp932_names && PlainUtf8(name)) {
+    // What the library would write.
+    line_ += '"';
+    line_ += name;
+    line_ += '"';
+    return;
+  }
+  const bool exact = style_.cp932_names || IsUtf8(name);
   AppendJson(line_, style_.cp932_names ? Cp932ToUtf8(name)
                     : exact            ? std::string(name)
                                        : LossyUtf8(name));

@@ -74,6 +74,9 @@ class Report {
 
  private:
   std::string Name(std::string_view name) const;
+  // Whether a POSIX name is UTF-8 that JSON holds as it is. The files of a
+  // folder come together: the folder's part is checked once.
+  bool PlainUtf8(std::string_view name);
   std::string Text(std::string_view cp932) const;
   void JsonName(std::string_view key, std::string_view name);
   const std::string& KindFields(int code);
@@ -85,7 +88,8 @@ class Report {
   ReportStyle style_;
   NameStyle names_;
   std::string line_;
-  std::string pending_;  // output not yet written
+  std::string pending_;       // output not yet written
+  std::string plain_folder_;  // the last folder part PlainUtf8 found plain
   std::map<int, std::string> kind_fields_;
   std::optional<ProgressLine> progress_;
 };

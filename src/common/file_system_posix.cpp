@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <limits>
 #include <string_view>
 
 #include "common/file_system.h"
@@ -16,6 +17,8 @@
 namespace miwake {
 namespace {
 
+// Reads with pread at a position of its own: a seek is no system call, and
+// a pipe, which has no positions, is never read (ESPIPE).
 class PosixOpenFile final : public OpenFile {
  public:
   explicit PosixOpenFile(int fd) : fd_(fd) {}
@@ -26,28 +29,28 @@ class PosixOpenFile final : public OpenFile {
   PosixOpenFile& operator=(const PosixOpenFile&) = delete;
 
   bool Seek(std::uint64_t position) override {
-    return ::lseek(fd_, static_cast<off_t>(position), SEEK_SET) >= 0;
+    if (position > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return false;
+    position_ = static_cast<off_t>(position);
+    return true;
   }
 
   std::optional<std::size_t> Read(std::span<std::uint8_t> into) override {
-    std::size_t total = 0;
-    while (total < into.size()) {
-      const ssize_t got = ::read(fd_, into.data() + total, into.size() - total);
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        return std::nullopt;
+    // A read of a regular file stops short only at its end: another read
+    // would only say so.
+    for (;;) {
+      const ssize_t got = ::pread(fd_, into.data(), into.size(), position_);
+      if (got >= 0) {
+        position_ += got;
+        return static_cast<std::size_t>(got);
       }
-      if (got == 0) break;
-      total += static_cast<std::size_t>(got);
+      if (errno != EINTR) return std::nullopt;
     }
-    return total;
   }
 
   std::optional<bool> AtEnd() override {
     struct stat st {};
-    const off_t position = ::lseek(fd_, 0, SEEK_CUR);
-    if (position < 0 || ::fstat(fd_, &st) != 0) return std::nullopt;
-    return position >= st.st_size;
+    if (::fstat(fd_, &st) != 0) return std::nullopt;
+    return position_ >= st.st_size;
   }
 
   bool Close() override {
@@ -58,9 +61,35 @@ class PosixOpenFile final : public OpenFile {
 
  private:
   int fd_;
+  off_t position_ = 0;
 };
 
+int OpenForRead(int folder, const char* name) {
+  // Without O_NONBLOCK a pipe with no writer would hold the open for ever;
+  // a name checked before may have become one since.
+  return ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
 }  // namespace
+
+std::unique_ptr<OpenFile> OpenRegularFileAt(int folder, const char* name) {
+  const int fd = OpenForRead(folder, name);
+  if (fd < 0) return nullptr;
+  auto file = std::make_unique<PosixOpenFile>(fd);
+  struct stat st {};
+  const bool stated = ::fstat(fd, &st) == 0;
+  if (stated && S_ISREG(st.st_mode)) return file;
+  const int error = stated ? EINVAL : errno;
+  file.reset();
+  errno = error;
+  return nullptr;
+}
+
+std::unique_ptr<OpenFile> OpenListedFileAt(int folder, const char* name) {
+  const int fd = OpenForRead(folder, name);
+  if (fd < 0) return nullptr;
+  return std::make_unique<PosixOpenFile>(fd);
+}
 
 int WindowsErrorCode(int error) {
   switch (error) {
@@ -102,16 +131,9 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::unique_ptr<OpenFile> OpenForReading(const std::string& name) override {
-    // Without O_NONBLOCK a pipe with no writer would hold the open for ever;
-    // a name checked before may have become one since.
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (!Check(fd >= 0)) return nullptr;
-    auto file = std::make_unique<PosixOpenFile>(fd);
-    struct stat st {};
-    if (!Check(::fstat(fd, &st) == 0)) return nullptr;
-    if (S_ISREG(st.st_mode)) return file;
-    last_errno_ = EINVAL;
-    return nullptr;
+    auto file = OpenRegularFileAt(AT_FDCWD, name.c_str());
+    Check(file != nullptr);
+    return file;
   }
 
   bool Rename(const std::string& from, const std::string& to) override {

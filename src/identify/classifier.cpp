@@ -122,24 +122,21 @@ int DecideKind(const FirstBlock& block, const AppNameFlags& names) {
 }
 
 std::optional<int> Classifier::Classify(const std::string& name, KindReasons* why) {
+  auto file = files_.OpenForClassify(name);
+  if (!file) return std::nullopt;
   std::array<std::uint8_t, kFirstBlockSize> bytes;
-  FirstBlock block;
-  {
-    auto file = files_.OpenForClassify(name);
-    if (!file) return std::nullopt;
-    const auto got = file->Read(bytes);
-    if (!got || !file->Close()) return std::nullopt;
-    block = AnalyzeFirstBlock(std::span(bytes).first(*got));
-  }
+  const auto got = file->Read(bytes);
+  if (!got) return std::nullopt;
+  const FirstBlock block = AnalyzeFirstBlock(std::span(bytes).first(*got));
   AppNameFlags names;
   AppNamePositions positions{};
   if (block.NeedsNameSearch()) {
-    auto file = files_.OpenForClassify(name);
-    if (!file) return std::nullopt;
+    // The search seeks to where the names may stand, in the file still open.
     const auto found = SearchApplicationNames(*file, why ? &positions : nullptr);
-    if (!found || !file->Close()) return std::nullopt;
+    if (!found) return std::nullopt;
     names = *found;
   }
+  if (!file->Close()) return std::nullopt;
   if (why != nullptr) FillReasons(block, names, positions, *why);
   return DecideKind(block, names);
 }
