@@ -1,11 +1,15 @@
-// The Win32 file layer against real files, under Wine or Windows.
+// The Win32 layer against real files, the real registry and the real
+// version functions, under Wine or Windows.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
+#include "actions/ports_win32.h"
 #include "common/win32_handle.h"
 #include "identify/classifier.h"
 #include "identify/kinds.h"
+#include "identify/pe_version.h"
+#include "identify/version_refiner.h"
 #include "support/temp_folder.h"
 
 namespace miwake {
@@ -93,6 +97,40 @@ TEST_F(Win32FileSystemTest, SearchesACompoundFileBeyondFourGigabytes) {
   ASSERT_TRUE(::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) &&
               ::WriteFile(file.get(), tail.data(), tail.size(), &written, nullptr) && file.Close());
   EXPECT_EQ(classifier.IdentifyFile(name), 52);
+}
+
+// The portable reader against the system's version functions on every PE
+// file that Wine ships for Windows.
+TEST(VersionInfoWin32Test, ThePortableReaderAgreesWithTheSystemOnWinesOwnFiles) {
+  const std::string folder = "Z:\\usr\\lib\\x86_64-linux-gnu\\wine\\x86_64-windows\\";
+  WIN32_FIND_DATAA data{};
+  const FindHandle find(::FindFirstFileA((folder + "*").c_str(), &data));
+  if (!find) GTEST_SKIP() << "no " << folder;
+  int compared = 0, with_value = 0;
+  do {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const std::string system = ReadOriginalFilename(folder + data.cFileName);
+    EXPECT_EQ(ReadOriginalFilenamePortable(folder + data.cFileName), system) << data.cFileName;
+    ++compared;
+    with_value += !system.empty() && system != kOriginalFilenameUnknown;
+  } while (::FindNextFileA(find.get(), &data));
+  EXPECT_GT(compared, 500);
+  EXPECT_GT(with_value, 100);
+}
+
+TEST(Win32FileAssociationsTest, ExpandsDoubleByteTextAndReadsTheValueAsStored) {
+  Win32FileAssociations associations;
+  // Double-byte text takes more bytes than the system's count says under Wine.
+  ::SetEnvironmentVariableA("MIWAKE_TEST", "ミワケ");
+  EXPECT_EQ(associations.ExpandEnvironment("%MIWAKE_TEST%\\ソフト\\%NO_SUCH%.exe"),
+            "ミワケ\\ソフト\\%NO_SUCH%.exe");
+  // Into HKEY_CLASSES_ROOT itself: Wine shows none of the user's own classes there.
+  const std::string key = "miwake-test-" + std::to_string(::GetCurrentProcessId());
+  const std::string text("miwake.file\0", 12);
+  ASSERT_EQ(::RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, text.data(), 12), 0);
+  EXPECT_EQ(associations.DefaultValue(key), (RegistryValue{REG_SZ, text}));
+  ::RegDeleteTreeA(HKEY_CLASSES_ROOT, key.c_str());
+  EXPECT_EQ(associations.DefaultValue(key), std::nullopt);
 }
 
 }  // namespace
