@@ -17,8 +17,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "common/unique_fd_posix.h"
 #include "identify/signatures.h"
-#include "unique_fd.h"
 
 namespace miwake::bench {
 namespace {

@@ -20,9 +20,9 @@
 #include <type_traits>
 #include <vector>
 
+#include "common/unique_fd_posix.h"
 #include "corpus.h"
 #include "identify/classifier.h"
-#include "unique_fd.h"
 
 namespace miwake::bench {
 namespace {

@@ -36,9 +36,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/unique_fd_posix.h"
 #include "corpus.h"
 #include "tree.h"
-#include "unique_fd.h"
 
 extern char** environ;
 

@@ -8,23 +8,10 @@
 #include "batch/journal_file.h"
 #include "common/encoding.h"
 #include "common/io_error_text.h"
+#include "common/unique_fd_posix.h"
 
 namespace miwake {
 namespace {
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 class PosixJournalFile final : public JournalFile {
  public:
@@ -41,7 +28,7 @@ class PosixJournalFile final : public JournalFile {
   }
 
  private:
-  Descriptor fd_;
+  UniqueFd fd_;
 };
 
 }  // namespace
@@ -61,7 +48,7 @@ std::unique_ptr<JournalFile> CreateJournalFile(const std::string& path, std::str
   // The journal's own name must outlive a crash as well as its lines (where
   // the file system can sync a folder at all).
   const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  const Descriptor dir(
+  const UniqueFd dir(
       ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() < 0 || (::fsync(dir.get()) != 0 && errno != EINVAL)) {
     error = std::strerror(errno);

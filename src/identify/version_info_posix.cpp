@@ -10,25 +10,12 @@
 #include <cstring>
 
 #include "common/text.h"
+#include "common/unique_fd_posix.h"
 #include "identify/pe_version.h"
 #include "identify/version_refiner.h"
 
 namespace miwake {
 namespace {
-
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // A file's bytes through pread, the last page read kept: the headers and
 // the resource directories that lead to the version block lie within a few
