@@ -135,6 +135,7 @@ TEST(SettingsNumberTest, ParsesDecimalsAndHexadecimalBitPatternsOnly) {
   for (const char* text : {"$1A", "$1a", "0x1A", "0X1a", "  $1A", "$00000000001A"})
     EXPECT_EQ(ParseSettingsNumber(text), 26) << text;
   EXPECT_EQ(ParseSettingsNumber("$9aBcDeF"), 0x9ABCDEF);
+  EXPECT_EQ(ParseSettingsNumber("$fF"), 255);
   EXPECT_EQ(ParseSettingsNumber("$FFFFFFFF"), -1);
   EXPECT_EQ(ParseSettingsNumber("$80000000"), INT32_MIN);
   for (const char* text : {"2147483648", "-2147483649", "99999999999999999999", "", "   ", "10px",
