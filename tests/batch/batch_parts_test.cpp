@@ -55,7 +55,7 @@ TEST(BatchNames, JoinsSplitsAndEncodes) {
   // Valid UTF-8 (shown empty) with the lowest and highest leads, then invalid: overlong, Shift-JIS
   // テ, overlong, a surrogate, above U+10FFFF, cut short; '?' stands for each U+FFFD shown.
   const std::pair<std::string, std::string> texts[] = {
-      {"a\xdf\xbf\xe0\xa0\x80\xf1\x80\x80\x80", ""},
+      {"a\xdf\xbf\xe0\xa0\x80\xf0\x90\x80\x80\xf1\x80\x80\x80", ""},
       {"\xf0\x8f\xbf\xbf", "????"},
       {"\x83\x65", "?e"},
       {"\xc0\xaf", "??"},
