@@ -15,16 +15,6 @@ std::optional<std::string> RenameRefusal(int code, std::string_view verb) {
   return std::nullopt;
 }
 
-std::optional<std::string> LeafNameForKind(std::string_view leaf, int code) {
-  const std::string ext = "." + std::string(KindExtension(code));
-  if (ext.size() == 1) return std::nullopt;
-  // No byte of a Shift-JIS or UTF-8 character is a dot, so the last dot is one.
-  const std::size_t dot = leaf.rfind('.');
-  if (dot != std::string_view::npos && SameTextAscii(leaf.substr(dot), ext)) return std::nullopt;
-  const std::size_t stem = dot == std::string_view::npos || dot == 0 ? leaf.size() : dot;
-  return std::string(leaf.substr(0, stem)) + ext;
-}
-
 std::string RenameOutcome(bool renamed, std::string_view ext) {
   const std::string e(ext);
   return renamed ? "拡張子を " + e + "に変更しました。"

@@ -13,13 +13,6 @@ namespace miwake {
 // named `verb` ("変更" or "変更＆起動"); nothing when it can get one.
 std::optional<std::string> RenameRefusal(int code, std::string_view verb);
 
-// The name that a file called `leaf` (its own name, without folder) gets for
-// kind `code`: its extension replaced by the kind's. Nothing when it already
-// has that extension (a to z compared without case) or the kind has none
-// (0, -1, 104). A dot that leads the name starts no stem, so ".profile" keeps
-// its name and gets the extension added rather than losing it.
-std::optional<std::string> LeafNameForKind(std::string_view leaf, int code);
-
 // The outcome of a rename to `ext`.
 std::string RenameOutcome(bool renamed, std::string_view ext);
 

@@ -16,17 +16,6 @@ bool CheckInputFile(const std::string& name, FileSystem& files, AppMessageBox& b
   return false;
 }
 
-std::optional<std::string> IdentifySentence(int code) {
-  if (const auto label = KindLabel(code)) {
-    std::string sentence = "これは";
-    sentence += *label;
-    sentence += "ファイルです。";
-    return sentence;
-  }
-  if (code == kKindUnreadable) return "このファイルは実行中のため判別不能です。";
-  return std::nullopt;
-}
-
 void IdentifyCommand(const std::string& name, const CommandPorts& ports) {
   if (CheckInputFile(name, ports.files, ports.boxes)) return;
   const int code = ports.classifier.IdentifyFile(name);

@@ -12,10 +12,6 @@ namespace miwake {
 // the command must stop.
 bool CheckInputFile(const std::string& name, FileSystem& files, AppMessageBox& boxes);
 
-// The sentence for a kind: "これは" + label + "ファイルです。", the text for
-// a file that could not be read (-1), or nothing for codes without a label.
-std::optional<std::string> IdentifySentence(int code);
-
 // Classifies the named file and writes the sentence into the result field
 // (emptied for a code without one).
 void IdentifyCommand(const std::string& name, const CommandPorts& ports);

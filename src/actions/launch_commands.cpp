@@ -21,35 +21,6 @@ constexpr std::string_view kScreenSaverRefused = "スクリーンセーバーの
 constexpr std::uintptr_t kWinExecFailedUpTo = 31;
 constexpr std::uintptr_t kShellExecuteFailedUpTo = 32;
 
-struct Announcement {
-  int code;
-  std::string_view text;
-};
-
-constexpr std::array<Announcement, 21> kAnnouncements{{
-    {1, "エディタを起動します。"},
-    {31, "サウンド再生ソフトを起動します。"},
-    {32, "動画再生ソフトを起動します。"},
-    {33, "サウンド再生ソフトを起動します。"},
-    {51, "Wordを起動します。"},
-    {52, "Excelを起動します。"},
-    {53, "一太郎を起動します。"},
-    {54, "Power Pointを起動します。"},
-    {101, "Wordを起動します。"},
-    {102, "Excelを起動します。"},
-    {103, "画像ソフトを起動します。"},
-    {106, "解凍ソフトを起動します。"},
-    {107, "画像ソフトを起動します。"},
-    {108, "画像ソフトを起動します。"},
-    {109, "画像ソフトを起動します。"},
-    {110, "解凍ソフトを起動します。"},
-    {111, "解凍ソフトを起動します。"},
-    {112, "Accessを起動します。"},
-    {114, "画像ソフトを起動します。"},
-    {115, "ヘルプファイルを開きます。"},
-    {116, "サウンド再生ソフトを起動します。"},
-}};
-
 // Archivers and the help viewer are given the name without quotes.
 bool TakesPlainName(int code) {
   return code == 106 || code == 110 || code == 111 || code == 115;
@@ -60,12 +31,6 @@ std::string Quoted(const std::string& text) {
 }
 
 }  // namespace
-
-std::string_view LaunchAnnouncement(int code) {
-  const auto it = std::find_if(kAnnouncements.begin(), kAnnouncements.end(),
-                               [code](const Announcement& a) { return a.code == code; });
-  return it == kAnnouncements.end() ? std::string_view() : it->text;
-}
 
 std::string LaunchCommandLine(int code, const std::string& program, const std::string& name) {
   if (!TakesPlainName(code)) return Quoted(program) + " " + Quoted(name);

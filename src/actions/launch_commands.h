@@ -8,10 +8,6 @@
 
 namespace miwake {
 
-// What the result field says when the program of a kind is started; empty
-// for kinds without an announcement.
-std::string_view LaunchAnnouncement(int code);
-
 // The command line that starts `program` with the file: quoted, or plain for
 // archives and help files, whose programs take the name as it is; a name
 // with a blank is quoted there too, or it would arrive as several arguments.

@@ -1,6 +1,6 @@
 #include "dialogs/about_box.h"
 
-#include "dialogs/folder_rules.h"
+#include "dialogs/dialog_rules.h"
 
 namespace miwake {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <memory>
 
-#include "app/window.h"
+#include "toolkit/window.h"
 #include "dialogs/dialog_ports.h"
 
 namespace miwake {

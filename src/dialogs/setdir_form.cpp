@@ -1,6 +1,7 @@
 #include "dialogs/setdir_form.h"
 
-#include "dialogs/folder_controls_win32.h"
+#include "dialogs/dialog_rules.h"
+#include "toolkit/folder_controls_win32.h"
 
 namespace miwake {
 

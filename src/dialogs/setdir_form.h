@@ -5,10 +5,10 @@
 #include <array>
 #include <memory>
 
-#include "app/window.h"
+#include "toolkit/window.h"
 #include "dialogs/dialog_ports.h"
-#include "dialogs/directory_list_box.h"
-#include "dialogs/drive_combo_box.h"
+#include "toolkit/directory_list_box.h"
+#include "toolkit/drive_combo_box.h"
 
 namespace miwake {
 

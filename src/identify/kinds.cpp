@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <array>
 
+#include "common/text.h"
+
 namespace miwake {
 namespace {
 
 constexpr std::array<KindInfo, 37> kKinds{{
     {0, "", "その他の"},
-    {1, "txt", "テキスト(TXT)"},
+    {1, "txt", "テキスト(TXT)", "エディタを起動します。"},
     {2, "dll", "ダイナミックリンクライブラリ(DLL)"},
     {3, "ocx", "ActiveX コントロール(OCX)"},
     {4, "scr", "スクリーンセーバー(SCR)"},
@@ -21,29 +23,29 @@ constexpr std::array<KindInfo, 37> kKinds{{
     {11, "acm", "サウンドCODEC(ACM)"},
     {12, "dpl", "Delphi パッケージライブラリ(DPL)"},
     {13, "vwp", "vwp"},
-    {31, "wav", "サウンド(WAV)"},
-    {32, "avi", "動画(AVI)"},
-    {33, "rmi", "サウンド(RMI)"},
-    {51, "doc", "Word (DOC)の"},
-    {52, "xls", "Excel (XLS)の"},
-    {53, "jtd", "一太郎 Ver 8/9(JTD)の"},
-    {54, "ppt", "PowerPoint (PPT)の"},
-    {101, "doc", "Word Ver.6(DOC)の"},
-    {102, "xls", "Excel Ver.5(XLS)の"},
-    {103, "bmp", "画像(BMP)"},
+    {31, "wav", "サウンド(WAV)", "サウンド再生ソフトを起動します。"},
+    {32, "avi", "動画(AVI)", "動画再生ソフトを起動します。"},
+    {33, "rmi", "サウンド(RMI)", "サウンド再生ソフトを起動します。"},
+    {51, "doc", "Word (DOC)の", "Wordを起動します。"},
+    {52, "xls", "Excel (XLS)の", "Excelを起動します。"},
+    {53, "jtd", "一太郎 Ver 8/9(JTD)の", "一太郎を起動します。"},
+    {54, "ppt", "PowerPoint (PPT)の", "Power Pointを起動します。"},
+    {101, "doc", "Word Ver.6(DOC)の", "Wordを起動します。"},
+    {102, "xls", "Excel Ver.5(XLS)の", "Excelを起動します。"},
+    {103, "bmp", "画像(BMP)", "画像ソフトを起動します。"},
     {104, "", "ルポの"},
     {105, "exe", "実行(EXE)"},
-    {106, "lzh", "圧縮(LZH)"},
-    {107, "jpg", "画像(JPG)"},
-    {108, "gif", "画像(GIF)"},
-    {109, "mki", "画像(MKI)"},
-    {110, "zip", "圧縮(ZIP)"},
-    {111, "cab", "圧縮(CAB)"},
-    {112, "mdb", "Accsess (MDB)の"},
+    {106, "lzh", "圧縮(LZH)", "解凍ソフトを起動します。"},
+    {107, "jpg", "画像(JPG)", "画像ソフトを起動します。"},
+    {108, "gif", "画像(GIF)", "画像ソフトを起動します。"},
+    {109, "mki", "画像(MKI)", "画像ソフトを起動します。"},
+    {110, "zip", "圧縮(ZIP)", "解凍ソフトを起動します。"},
+    {111, "cab", "圧縮(CAB)", "解凍ソフトを起動します。"},
+    {112, "mdb", "Accsess (MDB)の", "Accessを起動します。"},
     {113, "oca", "Control Typelib Cache(OCA)の"},
-    {114, "mag", "画像(MAG)の"},
-    {115, "hlp", "ヘルプ(HLP)の"},
-    {116, "mid", "サウンド(MID)の"},
+    {114, "mag", "画像(MAG)の", "画像ソフトを起動します。"},
+    {115, "hlp", "ヘルプ(HLP)の", "ヘルプファイルを開きます。"},
+    {116, "mid", "サウンド(MID)の", "サウンド再生ソフトを起動します。"},
 }};
 
 // The lookups search by halves, and each code stands once.
@@ -80,6 +82,32 @@ std::optional<std::string_view> KindLabel(int code) {
   const KindInfo* kind = Find(code);
   if (kind == nullptr) return std::nullopt;
   return kind->label;
+}
+
+std::optional<std::string> IdentifySentence(int code) {
+  if (const auto label = KindLabel(code)) {
+    std::string sentence = "これは";
+    sentence += *label;
+    sentence += "ファイルです。";
+    return sentence;
+  }
+  if (code == kKindUnreadable) return "このファイルは実行中のため判別不能です。";
+  return std::nullopt;
+}
+
+std::optional<std::string> LeafNameForKind(std::string_view leaf, int code) {
+  const std::string ext = "." + std::string(KindExtension(code));
+  if (ext.size() == 1) return std::nullopt;
+  // No byte of a Shift-JIS or UTF-8 character is a dot, so the last dot is one.
+  const std::size_t dot = leaf.rfind('.');
+  if (dot != std::string_view::npos && SameTextAscii(leaf.substr(dot), ext)) return std::nullopt;
+  const std::size_t stem = dot == std::string_view::npos || dot == 0 ? leaf.size() : dot;
+  return std::string(leaf.substr(0, stem)) + ext;
+}
+
+std::string_view LaunchAnnouncement(int code) {
+  const KindInfo* kind = Find(code);
+  return kind != nullptr ? kind->announcement : std::string_view();
 }
 
 }  // namespace miwake

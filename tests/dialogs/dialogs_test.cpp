@@ -4,7 +4,7 @@
 // with the keys the user has: Alt and the mnemonic, Enter, Tab.
 #include <array>
 
-#include "app/main_form_fixture.h"
+#include "fmiwaker/main_form_fixture.h"
 #include "dialogs/about_box.h"
 #include "dialogs/setdir_form.h"
 

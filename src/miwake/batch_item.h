@@ -1,0 +1,34 @@
+// One name of a batch run and what became of it, from the walk through the
+// classification to the output.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "miwake/folder_listing.h"
+#include "identify/classifier.h"
+#include "identify/kinds.h"
+
+namespace miwake {
+
+enum class ItemState {
+  kFile,              // classified; `code` holds the answer
+  kEmptyName,         // an empty name was given
+  kMissing,           // no such file, or it went away before it was read
+  kNotRegular,        // a pipe, a device or a socket: never opened
+  kUnreadableFolder,  // not listed; `error` holds the system's code
+};
+
+struct BatchItem {
+  std::string path;
+  // The walk's folder of the file, kept open, and where its leaf starts in
+  // `path`; null for a name given, which is opened as it is.
+  std::shared_ptr<const KeptFolder> folder;
+  std::size_t leaf = 0;
+  ItemState state = ItemState::kFile;
+  int error = 0;
+  int code = kKindUnreadable;
+  KindReasons why;  // filled when the run explains
+};
+
+}  // namespace miwake

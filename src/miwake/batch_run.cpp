@@ -1,0 +1,158 @@
+#include "miwake/batch_run.h"
+
+#include <algorithm>
+
+#include "identify/kinds.h"
+#include "miwake/identify_work.h"
+#include "miwake/name_source.h"
+#include "miwake/ordered_runner.h"
+#include "miwake/rename_journal.h"
+#include "miwake/report.h"
+
+namespace miwake {
+namespace {
+
+// Renames mismatched files through a journal made at the first rename, so
+// that a run with nothing to rename leaves none behind.
+class Fixer {
+ public:
+  Fixer(FileSystem& files, Report& report, const RunOptions& options, RunTally& tally)
+      : files_(files), report_(report), options_(options), tally_(tally) {}
+
+  // The journal may lie in a folder not yet walked: it is no file of the run.
+  bool IsJournal(const std::string& path) {
+    return journal_ && files_.FullName(path) == journal_name_;
+  }
+
+  // False when the run must stop: no rename can be recorded any more.
+  bool Fix(const std::string& from, Rename& rename) {
+    if (options_.dry_run) {
+      rename.step = RenameStep::kDryRun;
+      return true;
+    }
+    if (!journal_) {
+      const std::string path = options_.journal.empty() ? DefaultJournalName() : options_.journal;
+      std::string error;
+      journal_ = CreateRenameJournal(path, error);
+      if (!journal_) {
+        report_.ErrorLine(path, "journal not made: " + error);
+        return false;
+      }
+      tally_.journal = path;
+      journal_name_ = files_.FullName(path);
+    }
+    // Full names, so that an undo from another folder finds the files.
+    switch (FixName(files_, *journal_, files_.FullName(from), files_.FullName(rename.to))) {
+      case FixOutcome::kRenamed:
+        rename.step = RenameStep::kRenamed;
+        ++tally_.renamed;
+        return true;
+      case FixOutcome::kTargetExists:
+        rename.step = RenameStep::kTargetExists;
+        return true;
+      case FixOutcome::kNotRecorded:
+        rename.step = RenameStep::kNotRecorded;
+        return false;
+      case FixOutcome::kFailed:
+        rename.step = RenameStep::kFailed;
+        rename.error = files_.LastError();
+        return true;
+    }
+    return true;
+  }
+
+ private:
+  FileSystem& files_;
+  Report& report_;
+  const RunOptions& options_;
+  RunTally& tally_;
+  std::unique_ptr<RenameJournal> journal_;
+  std::string journal_name_;
+};
+
+}  // namespace
+
+bool RunBatch(std::span<const std::string> names, const RunOptions& options,
+              const RunEnvironment& env) {
+  const NameStyle style = env.cp932_names ? NameStyle::kWindows : NameStyle::kPosix;
+  const bool only_mismatches = options.mismatches || options.fix;
+  Report report(env.out, env.err,
+                {.json = options.json,
+                 .with_names = names.size() > 1 || options.recursive || only_mismatches,
+                 .explain = options.explain,
+                 .utf8_texts = env.utf8_texts,
+                 .cp932_names = env.cp932_names,
+                 .flush_lines = env.out_is_terminal});
+  if (env.err_is_terminal && !options.json) report.ShowProgress(SteadyMilliseconds());
+  NameSource source(names, options.recursive, style, env.files, env.folders);
+  RunTally tally;
+  Fixer fixer(env.files, report, options, tally);
+  bool all_done = true, stopped = false;
+  std::size_t seen = 0;
+
+  OrderedRun run;
+  run.jobs = std::max(1u, options.jobs);
+  // Runs of 32 files for each job, a few ahead; an item waiting may hold
+  // its folder open, so there are never more than 1024 of them.
+  run.window = std::clamp<std::size_t>(run.jobs * 128, 256, 1024);
+  run.source = [&](BatchItem& item) { return source.Next(item); };
+  run.make_work = [&] { return std::make_unique<IdentifyWork>(env.make_files(), options.explain); };
+  const auto emit = [&](BatchItem& item) {
+    if (item.state != ItemState::kFile) {
+      report.Problem(item);
+      all_done = false;
+      return true;
+    }
+    if (options.fix && fixer.IsJournal(item.path)) return true;
+    if (item.code == kKindUnreadable) all_done = false;
+    if (!only_mismatches) {
+      report.File(item, std::nullopt);
+      return true;
+    }
+    // Only the summary of the mismatches needs the tally.
+    ++tally.files;
+    ++tally.kinds[item.code];
+    const std::size_t leaf = LeafStart(item.path, style);
+    const auto new_leaf = LeafNameForKind(std::string_view(item.path).substr(leaf), item.code);
+    if (new_leaf) ++tally.mismatches;
+    if (!new_leaf) return true;
+    Rename rename{item.path.substr(0, leaf) + *new_leaf, RenameStep::kListed};
+    if (options.fix) {
+      stopped = !fixer.Fix(item.path, rename);
+      if (rename.step != RenameStep::kRenamed && rename.step != RenameStep::kDryRun)
+        all_done = false;
+      // The journal was not made: nothing was renamed for this file.
+      if (stopped && rename.step == RenameStep::kListed) return false;
+    }
+    report.File(item, rename);
+    return !stopped;
+  };
+  run.emit = [&](BatchItem& item) {
+    const bool go_on = emit(item);
+    report.Progress(++seen, source.CurrentFolder());
+    return go_on;
+  };
+  RunOrdered(run);
+  report.Finish();
+  if (only_mismatches && !stopped) report.Summary(tally);
+  return all_done;
+}
+
+bool RunUndo(const std::string& journal, bool json, const RunEnvironment& env) {
+  Report report(env.out, env.err,
+                {.json = json, .utf8_texts = env.utf8_texts, .cp932_names = env.cp932_names});
+  const UndoResult result = UndoRenames(env.files, journal);
+  if (!result.read) {
+    report.ErrorLine(journal, result.error);
+    return false;
+  }
+  bool all_back = true;
+  for (const UndoItem& item : result.items) {
+    report.Undo(item);
+    all_back = all_back && (item.outcome == UndoOutcome::kRestored ||
+                            item.outcome == UndoOutcome::kAlreadyOriginal);
+  }
+  return all_back;
+}
+
+}  // namespace miwake

@@ -1,0 +1,60 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "miwake/journal_file.h"
+#include "common/win32_handle.h"
+
+namespace miwake {
+namespace {
+
+class Win32JournalFile final : public JournalFile {
+ public:
+  explicit Win32JournalFile(FileHandle handle) : handle_(std::move(handle)) {}
+
+  bool Append(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+      DWORD wrote = 0;
+      if (!::WriteFile(handle_.get(), bytes.data(), want, &wrote, nullptr) || wrote == 0)
+        return false;
+      bytes.remove_prefix(wrote);
+    }
+    return ::FlushFileBuffers(handle_.get()) != 0;
+  }
+
+ private:
+  FileHandle handle_;
+};
+
+}  // namespace
+
+std::unique_ptr<JournalFile> CreateJournalFile(const std::string& path, std::string_view header,
+                                               std::string& error) {
+  FileHandle handle(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  auto file = handle ? std::make_unique<Win32JournalFile>(std::move(handle)) : nullptr;
+  if (!file || !file->Append(header)) {
+    error = ErrorTextForStderr(static_cast<int>(::GetLastError()));
+    return nullptr;
+  }
+  return file;
+}
+
+// The system's own words, in the code page the console shows.
+std::string ErrorTextForStderr(int code) {
+  char text[512];
+  DWORD len = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                               static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
+  while (len > 0 && (text[len - 1] == '\r' || text[len - 1] == '\n' || text[len - 1] == ' ')) --len;
+  if (len == 0) return "error " + std::to_string(code);
+  return std::string(text, len);
+}
+
+std::tm LocalTime(std::time_t when) {
+  std::tm local{};
+  ::localtime_s(&local, &when);
+  return local;
+}
+
+}  // namespace miwake

@@ -1,0 +1,92 @@
+#include "miwake/miwake_cli.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <vector>
+
+namespace miwake {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: miwake [OPTIONS] FILE...\n"
+    "       miwake -r [OPTIONS] FOLDER...\n"
+    "       miwake [--json] --undo JOURNAL\n"
+    "Tells what kind of file each FILE really is, from its content alone,\n"
+    "with the sentence that the main window's Identify button shows.\n"
+    "\n"
+    "  -r, --recursive  every regular file below each FOLDER, in a walk that\n"
+    "                   goes depth first through each folder's names sorted\n"
+    "                   byte by byte; symbolic links and junctions are not\n"
+    "                   followed, pipes and devices are reported and skipped\n"
+    "  -j, --jobs N     N files at a time (default: one per core); the\n"
+    "                   output keeps its order\n"
+    "  --json           one JSON object per line: path, code, extension,\n"
+    "                   label, sentence\n"
+    "  --mismatches     only the files whose extension is not their kind's,\n"
+    "                   then a summary: files per kind and mismatches (in\n"
+    "                   JSON a last line {\"summary\":{...}})\n"
+    "  --explain        why each file got its kind: an indented line, or an\n"
+    "                   \"explain\" object\n"
+    "  --fix            renames each mismatched file to its kind's extension\n"
+    "                   in its folder, never replacing a file; lists and sums\n"
+    "                   up as --mismatches (in JSON a \"rename\" object)\n"
+    "  --dry-run        with --fix: says what would be renamed, renames nothing\n"
+    "  --journal FILE   with --fix: where each rename is recorded before it is\n"
+    "                   made (default miwake-DATE-TIME.journal here)\n"
+    "  --undo JOURNAL   gives back every name JOURNAL recorded that it can\n"
+    "  -h, --help       show this text\n"
+    "\n"
+    "With several files, or a folder, each sentence follows its file's name.\n"
+    "JSON is UTF-8. \"path\" is the name as UTF-8 text; a name that is not\n"
+    "UTF-8 (Shift-JIS on Linux) has U+FFFD there and its exact bytes in\n"
+    "\"path_bytes\", in base64. \"to\", \"original\" and \"renamed\" likewise.\n"
+    "Exit status: 0 when every file was identified (and renamed or given\n"
+    "back), 1 when any was missing, not a regular file or could not be read,\n"
+    "a folder could not be read or a name was not changed, 2 for a usage error.\n";
+
+int UsageError(const CliEnvironment& env, const std::string& message) {
+  env.err << "miwake: " << message << '\n' << kUsage;
+  return kExitUsage;
+}
+
+}  // namespace
+
+int RunMiwake(std::span<const std::string> args, const CliEnvironment& env) {
+  RunOptions options;
+  options.jobs = std::max(1u, env.cores);
+  bool help = false;
+  std::string undo;
+  std::vector<std::string> names;
+
+  CLI::App app("miwake");
+  app.set_help_flag();  // the text above instead of CLI11's
+  app.allow_windows_style_options(false);
+  app.add_flag("-h,--help", help);
+  app.add_flag("--json", options.json);
+  auto* recursive = app.add_flag("-r,--recursive", options.recursive);
+  auto* jobs = app.add_option("-j,--jobs", options.jobs)->check(CLI::Range(1u, 1024u));
+  auto* mismatches = app.add_flag("--mismatches", options.mismatches);
+  auto* explain = app.add_flag("--explain", options.explain);
+  auto* fix = app.add_flag("--fix", options.fix);
+  app.add_flag("--dry-run", options.dry_run)->needs(fix);
+  app.add_option("--journal", options.journal)->needs(fix)->check([](const std::string& s) {
+    return s.empty() ? std::string("the journal's name is empty") : std::string();
+  });
+  auto* files = app.add_option("FILE", names);
+  app.add_option("--undo", undo)->excludes(recursive, jobs, mismatches, explain, fix, files);
+  try {
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    if (help) return env.out << kUsage << env.open_note << '\n', kExitAllIdentified;
+    return UsageError(env, e.what());
+  }
+  if (help) return env.out << kUsage << env.open_note << '\n', kExitAllIdentified;
+
+  if (!undo.empty())
+    return RunUndo(undo, options.json, env) ? kExitAllIdentified : kExitSomeNotIdentified;
+  if (names.empty()) return UsageError(env, "no file named");
+  return RunBatch(names, options, env) ? kExitAllIdentified : kExitSomeNotIdentified;
+}
+
+}  // namespace miwake

@@ -1,0 +1,97 @@
+// What a batch run prints: a sentence per file or a JSON object per line on
+// the output, problems on the error stream, in the order of the run.
+//
+// Names in JSON: "path" is UTF-8 text (on Windows converted from code page
+// 932; on POSIX systems the name's bytes when they are UTF-8, else the
+// bytes with U+FFFD for each one that starts no UTF-8 sequence), and only
+// when that text is not the name's bytes, "path_bytes" carries them in
+// base64. The same holds for "to", "original" and "renamed".
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "miwake/batch_item.h"
+#include "miwake/names.h"
+#include "miwake/progress_line.h"
+#include "miwake/rename_journal.h"
+
+namespace miwake {
+
+struct ReportStyle {
+  bool json = false;
+  bool with_names = false;  // a name before each sentence
+  bool explain = false;
+  bool utf8_texts = true;    // the program's own texts as UTF-8, else code page 932
+  bool cp932_names = false;  // names are code page 932 (Windows)
+  bool flush_lines = false;  // every line out at once, for a person watching
+};
+
+// What became of a mismatched file's name.
+enum class RenameStep { kListed, kDryRun, kRenamed, kTargetExists, kNotRecorded, kFailed };
+
+struct Rename {
+  std::string to;
+  RenameStep step;
+  int error = 0;  // the system's code, for kFailed
+};
+
+struct RunTally {
+  std::size_t files = 0, mismatches = 0, renamed = 0;
+  std::map<int, std::size_t> kinds;
+  std::optional<std::string> journal;  // when one was written
+};
+
+class Report {
+ public:
+  Report(std::ostream& out, std::ostream& err, const ReportStyle& style);
+  ~Report() { Finish(); }
+  Report(const Report&) = delete;
+  Report& operator=(const Report&) = delete;
+
+  // An item that was not classified, on the error stream.
+  void Problem(const BatchItem& item);
+  // A classified file, with what became of its name when it is a mismatch.
+  void File(const BatchItem& item, const std::optional<Rename>& rename);
+  // A line on the error stream about a name; `text` is code page 932.
+  void Error(std::string_view name, std::string_view text);
+  // The same with a text already as it is to be shown.
+  void ErrorLine(std::string_view name, std::string_view shown);
+  void Summary(const RunTally& tally);
+  void Undo(const UndoItem& item);
+
+  // Shows the progress line on the error stream while the run goes on.
+  void ShowProgress(ProgressLine::Time start);
+  void Progress(std::size_t done, std::string_view folder);
+
+  // Takes the progress line away and writes what is pending.
+  void Finish();
+  void Flush();
+
+ private:
+  std::string Name(std::string_view name) const;
+  // Whether a POSIX name is UTF-8 that JSON holds as it is. The files of a
+  // folder come together: the folder's part is checked once.
+  bool PlainUtf8(std::string_view name);
+  std::string Text(std::string_view cp932) const;
+  void JsonName(std::string_view key, std::string_view name);
+  const std::string& KindFields(int code);
+  void Explanation(const KindReasons& why);
+  void EndLine();
+
+  std::ostream& out_;
+  std::ostream& err_;
+  ReportStyle style_;
+  NameStyle names_;
+  std::string line_;
+  std::string pending_;       // output not yet written
+  std::string plain_folder_;  // the last folder part PlainUtf8 found plain
+  std::map<int, std::string> kind_fields_;
+  std::optional<ProgressLine> progress_;
+};
+
+}  // namespace miwake

@@ -1,0 +1,90 @@
+// What the drive selector and the folder list share: the text rules of the
+// user's ANSI code page, the volume query and the drawing of an item.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "toolkit/window.h"
+
+namespace miwake {
+
+inline std::string LowerAnsi(std::string text) {
+  ::CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+// The bitmaps of the given names from the control's module.
+template <std::size_t N>
+std::array<BitmapHandle, N> LoadPictures(HWND control, const char* const (&names)[N]) {
+  const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(control, GWLP_HINSTANCE));
+  std::array<BitmapHandle, N> pictures;
+  for (std::size_t i = 0; i < N; ++i) {
+    pictures[i] =
+        BitmapHandle(static_cast<HBITMAP>(::LoadImageA(instance, names[i], IMAGE_BITMAP, 0, 0, 0)));
+  }
+  return pictures;
+}
+
+// The process's current folder; empty when the system cannot say.
+inline std::string CurrentDirectory() {
+  char folder[MAX_PATH + 1] = {};
+  const DWORD length = ::GetCurrentDirectoryA(sizeof folder, folder);
+  return std::string(folder, length <= MAX_PATH ? length : 0);
+}
+
+// As the user locale orders names, letter case aside: below, at or above zero.
+inline int CompareIgnoringCase(const std::string& a, const std::string& b) {
+  return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) -
+         CSTR_EQUAL;
+}
+
+// While it lives, a drive without its medium fails a call instead of
+// having the system ask for the medium.
+class CriticalErrorsOff {
+ public:
+  CriticalErrorsOff() : previous_(::SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+  ~CriticalErrorsOff() { ::SetErrorMode(previous_); }
+  CriticalErrorsOff(const CriticalErrorsOff&) = delete;
+  CriticalErrorsOff& operator=(const CriticalErrorsOff&) = delete;
+
+ private:
+  UINT previous_;
+};
+
+// The volume's file-system flags, and its label when asked.
+inline bool VolumeInformation(const std::string& root, DWORD& flags, std::string* label) {
+  const CriticalErrorsOff quiet;
+  char name[261] = {};
+  const bool ok = ::GetVolumeInformationA(root.c_str(), name, sizeof name, nullptr, nullptr, &flags,
+                                          nullptr, 0) != 0;
+  if (label != nullptr) *label = ok ? name : "";
+  return ok;
+}
+
+// Draws an item's background, and its picture and text vertically centred,
+// each at its distance from the item's left edge.
+inline void DrawPictureItem(const DRAWITEMSTRUCT& item, HBITMAP picture, int picture_left,
+                            int text_left, const std::string& text) {
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  const HDC dc = item.hDC;
+  ::FillRect(dc, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  const RECT& r = item.rcItem;
+  if (picture != nullptr) {
+    DrawTransparent(dc, picture,
+                    {r.left + picture_left, (r.top + r.bottom - GlyphSize(picture).cy) / 2});
+  }
+  RECT text_box{r.left + text_left, r.top, r.right, r.bottom};
+  const int saved = ::SaveDC(dc);
+  ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
+  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &text_box,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  ::RestoreDC(dc, saved);
+  if ((item.itemState & ODS_FOCUS) != 0) ::DrawFocusRect(dc, &item.rcItem);
+}
+
+}  // namespace miwake

@@ -1,0 +1,235 @@
+#include "miwake/miwake_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "support/memory_file_system.h"
+#include "support/temp_folder.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace miwake {
+namespace {
+
+constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+
+// The expected output is UTF-8 whatever the compiler's execution charset.
+std::string U8(std::u8string_view s) {
+  return std::string(s.begin(), s.end());
+}
+const std::string kText = U8(u8"これはテキスト(TXT)ファイルです。\n");
+const std::string kGif = U8(u8"これは画像(GIF)ファイルです。\n");
+const std::string kGifBytes = "GIF89a\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0b\x0c";
+// テスト in Shift-JIS: not UTF-8 on Linux, code page 932 text on Windows.
+const std::string kSjisLeaf = "\x83\x65\x83\x58\x83\x67.doc";
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+// Over the real files and folders unless given others. Names are code page
+// 932 on Windows; the program's own texts are asked for as UTF-8 unless not `utf8`.
+Outcome Miwake(std::vector<std::string> args, FolderLister* folders = nullptr,
+               const testing::MemoryFileSystem* memory = nullptr, bool utf8 = true) {
+  std::ostringstream out, err;
+  const auto platform = MakePlatformFolderLister();
+  const auto make_files = [memory]() -> std::unique_ptr<FileSystem> {
+    if (memory) return std::make_unique<testing::MemoryFileSystem>(*memory);
+    return MakePlatformFileSystem();
+  };
+  const auto files = make_files();
+  const CliEnvironment env{
+      {*files, folders ? *folders : *platform, make_files, out, err, utf8, kSeparator == '\\'},
+      "note",
+      4};
+  const int status = RunMiwake(args, env);
+  return {status, out.str(), err.str()};
+}
+
+TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
+  testing::MemoryFileSystem files;
+  files.Add("memo.txt", "hello\n");
+  files.Add("pic.dat", kGifBytes);
+  files.Add("a\"b\\c\td", "x").refuse_open = true;
+  files.Add("-", "text");
+  files.Add("--json", "text");
+  files.Add(kSjisLeaf, "hello\n");
+  // JSON carries the Shift-JIS name's bytes where its text cannot.
+  const std::string sjis_path =
+      kSeparator == '\\'
+          ? U8(u8"\"path\":\"テスト.doc\"")
+          : U8(u8"\"path\":\"\uFFFDe\uFFFDX\uFFFDg.doc\",\"path_bytes\":\"g2WDWINnLmRvYw==\"");
+  const std::string usage = "Usage: miwake";
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+    bool utf8 = true;
+  } cases[] = {
+      {{"memo.txt"}, kExitAllIdentified, kText, ""},
+      {{"memo.txt"}, kExitAllIdentified, "これはテキスト(TXT)ファイルです。\n", "", false},
+      {{"missing", "", "memo.txt", "a\"b\\c\td"},
+       kExitSomeNotIdentified,
+       "memo.txt: " + kText + U8(u8"a\"b\\c\td: このファイルは実行中のため判別不能です。\n"),
+       U8(u8"miwake: \"missing\": ファイルが存在しません！\n"
+          u8"miwake: \"\": ファイル名を入力して下さい！\n")},
+      {{"-", "--", "--json"}, kExitAllIdentified, "-: " + kText + "--json: " + kText, ""},
+      {{"-r", "memo.txt"}, kExitAllIdentified, "memo.txt: " + kText, ""},
+      {{"--json", "pic.dat", "a\"b\\c\td"},
+       kExitSomeNotIdentified,
+       U8(u8"{\"path\":\"pic.dat\",\"code\":108,\"extension\":\"gif\",\"label\":\"画像(GIF)\","
+          u8"\"sentence\":\"これは画像(GIF)ファイルです。\"}\n"
+          u8"{\"path\":\"a\\\"b\\\\c\\td\",\"code\":-1,\"extension\":\"\",\"label\":null,"
+          u8"\"sentence\":\"このファイルは実行中のため判別不能です。\"}\n"),
+       ""},
+      {{"--explain", "pic.dat"},
+       kExitAllIdentified,
+       kGif + "  17 bytes read, 6 of them text; signature \"GIF8\" at 0\n",
+       ""},
+      {{"--json", "--explain", "-j", "2", kSjisLeaf},
+       kExitAllIdentified,
+       "{" + sjis_path +
+           U8(u8",\"code\":1,\"extension\":\"txt\",\"label\":\"テキスト(TXT)\","
+              u8"\"sentence\":\"これはテキスト(TXT)ファイルです。\",\"explain\":{\"block_size\":6,"
+              u8"\"text_bytes\":6,\"signature\":null,\"signature_offset\":0,\"app_name\":null,"
+              u8"\"app_name_offset\":0,\"original_filename\":null}}\n"),
+       ""},
+      {{}, kExitUsage, "", "no file named"},
+      {{"--dry-run", "memo.txt"}, kExitUsage, "", "--dry-run requires --fix"},
+      {{"--jobs", "0", "memo.txt"}, kExitUsage, "", "--jobs: Value 0 not in range 1 to 1024"},
+      {{"--undo", "j", "memo.txt"}, kExitUsage, "", "FILE excludes --undo"},
+      {{"memo.txt", "-h"}, kExitAllIdentified, usage, ""},
+  };
+  // Of the usage text, only its first words are checked.
+  const auto cut = [&](const std::string& s) {
+    return s.find(usage) == std::string::npos ? s : s.substr(0, s.find(usage) + usage.size());
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const auto got = Miwake(c.args, nullptr, &files, c.utf8);
+    EXPECT_EQ(got.status, c.status);
+    EXPECT_EQ(cut(got.out), c.out);
+    // A usage error: the reason, then the usage text.
+    EXPECT_EQ(cut(got.err), c.status == kExitUsage ? "miwake: " + c.err + "\n" + usage : c.err);
+  }
+}
+
+// The platform's listing, with one folder refused and one file removed
+// right after its folder was listed.
+class TroubledLister final : public FolderLister {
+ public:
+  bool List(const std::string& folder, std::vector<ListedEntry>& entries, int& error) override {
+    if (folder.ends_with("locked")) return error = 5, false;
+    const bool listed = real_->List(folder, entries, error);
+    std::filesystem::remove(folder + kSeparator + "gone.txt");
+    return listed;
+  }
+
+ private:
+  std::unique_ptr<FolderLister> real_ = MakePlatformFolderLister();
+};
+
+TEST(MiwakeCliTest, WalksFoldersInSortedOrderWhateverTheJobs) {
+  const testing::TempFolder temp;
+  const std::string root = temp.path() + "root", sep(1, kSeparator);
+  const std::string long_leaf = std::string(200, 'x') + ".dat";
+  for (const char* sub : {"root/a", "root/locked"})
+    std::filesystem::create_directories(temp.path() + sub);
+  for (const std::string& name :
+       std::vector<std::string>{"B.dat", "a b.txt", "a.txt", "a/y.txt", "gone.txt", "locked/in.txt",
+                                long_leaf, kSjisLeaf})
+    temp.Write("root/" + name, "hello\n");
+  temp.Write("root/a/z.gif", kGifBytes);
+  std::string pipe_err;  // sorted before gone.txt
+#ifndef _WIN32
+  // Neither links nor what they lead to are walked; a pipe is never opened.
+  std::filesystem::create_directory_symlink(temp.path() + "root/a", temp.path() + "root/link");
+  std::filesystem::create_symlink(temp.path() + "root/a.txt", temp.path() + "root/flink");
+  ASSERT_EQ(::mkfifo((temp.path() + "root/fifo").c_str(), 0600), 0);
+  pipe_err = "miwake: \"" + root + "/fifo\": not a regular file\n";
+#endif
+  const std::string shown_sjis = kSeparator == '\\' ? U8(u8"テスト.doc") : kSjisLeaf;
+  std::string out;
+  for (const std::string& leaf :
+       std::vector<std::string>{"B.dat", "a" + sep + "y.txt", "a" + sep + "z.gif", "a b.txt",
+                                "a.txt", long_leaf, shown_sjis})
+    out += root + sep + leaf + ": " + (leaf.ends_with("gif") ? kGif : kText);
+  const std::string locked =
+      "miwake: \"" + root + sep + U8(u8"locked\": folder not read: ﾌｧｲﾙへのｱｸｾｽが拒否されました\n");
+  // Named first, the folder that cannot be read ends nothing either.
+  const std::string err = locked + pipe_err + "miwake: \"" + root + sep +
+                          U8(u8"gone.txt\": ファイルが存在しません！\n") + locked;
+  for (const char* jobs : {"1", "3"}) {
+    temp.Write("root/gone.txt", "hello\n");
+    TroubledLister folders;
+    const auto got = Miwake({"-r", "--jobs", jobs, root + sep + "locked", root}, &folders);
+    EXPECT_EQ(got.status, kExitSomeNotIdentified);
+    EXPECT_EQ(got.out, out) << jobs;
+    EXPECT_EQ(got.err, err) << jobs;
+  }
+}
+
+TEST(MiwakeCliTest, ListsFixesAndUndoesMismatches) {
+  const testing::TempFolder temp;
+  const std::string root = temp.path() + "root", journal = temp.path() + "fix.journal";
+  const auto at = [&](const std::string& leaf) { return root + kSeparator + leaf; };
+  std::filesystem::create_directory(root);
+  for (const char* name : {"memo.doc", "ok.txt", "x.doc", "x.txt"})
+    temp.Write("root/" + std::string(name), "hello\n");
+  temp.Write("root/pic.txt", kGifBytes);
+
+  auto got = Miwake({"-r", "--mismatches", "--json", root});
+  EXPECT_EQ(got.status, kExitAllIdentified);
+  EXPECT_EQ(got.out.substr(got.out.rfind("{\"summary")),
+            U8(u8"{\"summary\":{\"files\":5,\"mismatches\":3,\"kinds\":[{\"code\":1,\"label\":"
+               u8"\"テキスト(TXT)\",\"files\":4},{\"code\":108,\"label\":\"画像(GIF)\","
+               u8"\"files\":1}]}}\n"));
+  EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 4);
+  EXPECT_NE(got.out.find("\"rename\":{\"to\":"), std::string::npos);
+
+  got = Miwake({"-r", "--fix", "--dry-run", root});
+  EXPECT_EQ(got.status, kExitAllIdentified);
+  EXPECT_NE(got.out.find("  would be renamed to " + at("memo.txt\n")), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(at("memo.doc")));
+
+  got = Miwake({"-r", "--fix", "--journal", journal, root});
+  EXPECT_EQ(got.status, kExitSomeNotIdentified);
+  EXPECT_EQ(got.out, at("memo.doc: ") + kText + "  renamed to " + at("memo.txt\n") +
+                         at("pic.txt: ") + kGif + "  renamed to " + at("pic.gif\n") +
+                         at("x.doc: ") + kText +
+                         U8(u8"5 files, 3 mismatched\n       4  テキスト(TXT)\n       1  "
+                            u8"画像(GIF)\n2 renamed; journal ") +
+                         journal + "\n");
+  EXPECT_EQ(got.err, "miwake: \"" + at("x.doc\": not renamed: \"") + at("x.txt\" exists\n"));
+
+  got = Miwake({"--undo", journal});
+  EXPECT_EQ(got.status, kExitAllIdentified) << got.err;
+  EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 2);
+  temp.Write("root/pic.gif", "taken");
+  got = Miwake({"--undo", journal});
+  EXPECT_EQ(got.status, kExitSomeNotIdentified);
+  EXPECT_EQ(got.err,
+            "miwake: \"" + at("pic.gif\": not renamed back: \"") + at("pic.txt\" exists\n"));
+  EXPECT_EQ(Miwake({"--undo", temp.path() + "none.journal"}).status, kExitSomeNotIdentified);
+
+  // Every rename made: all is well.
+  got = Miwake({"--fix", "--json", "--journal", temp.path() + "2.journal", at("memo.doc")});
+  EXPECT_EQ(got.status, kExitAllIdentified);
+  EXPECT_NE(got.out.find("\"outcome\":\"renamed\"}}\n{\"summary\":{\"files\":1,"),
+            std::string::npos);
+
+  // A journal that cannot be made stops the run before any rename.
+  got = Miwake({"--fix", "--json", "--journal", journal, at("pic.txt")});
+  EXPECT_EQ(got.status, kExitSomeNotIdentified);
+  EXPECT_EQ(got.out, "");
+  EXPECT_EQ(got.err.rfind("miwake: \"" + journal + "\": journal not made: ", 0), 0u) << got.err;
+  EXPECT_TRUE(std::filesystem::exists(at("pic.txt")));
+}
+
+}  // namespace
+}  // namespace miwake
