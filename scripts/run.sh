@@ -8,7 +8,7 @@ cd "$repo"
 scripts/setup.sh >&2
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target fmiwaker >/dev/null
-exe="$repo/build/windows/src/FMIWAKER.EXE"
+exe="$repo/build/windows/bin/FMIWAKER.EXE"
 
 source scripts/wine-env.sh
 if [ -n "${DISPLAY:-}" ]; then

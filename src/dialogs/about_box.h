@@ -4,8 +4,9 @@
 #include <array>
 #include <memory>
 
-#include "toolkit/window.h"
+#include "common/version.h"
 #include "dialogs/dialog_ports.h"
+#include "toolkit/window.h"
 
 namespace miwake {
 
@@ -29,8 +30,8 @@ inline constexpr std::array<ControlRow, 6> kControls{{
      kPanel1},
     {"ProductName", kLabel, kProductName, 64, 16, 96, 18, "ミワケール", kForm, -1, nullptr, 0,
      nullptr, kPanel1},
-    {"Version", kLabel, kVersion, 104, 40, 86, 18, "Version 3.12", kForm, -1, nullptr, 0, nullptr,
-     kPanel1},
+    {"Version", kLabel, kVersion, 104, 40, 86, 18, "Version " MIWAKE_VERSION_TEXT, kForm, -1,
+     nullptr, 0, nullptr, kPanel1},
     {"Credit", kLabel, kCredit, 72, 72, 128, 18, "(C) ミワケール工房", kForm, -1, nullptr, 0,
      nullptr, kPanel1},
     {"OKButton", kDefaultButton, kOKButton, 79, 130, 90, 31, "OK", kForm, 1, nullptr, 0,

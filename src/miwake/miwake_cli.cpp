@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/version.h"
+
 namespace miwake {
 namespace {
 
@@ -35,6 +37,7 @@ constexpr const char* kUsage =
     "                   made (default miwake-DATE-TIME.journal here)\n"
     "  --undo JOURNAL   gives back every name JOURNAL recorded that it can\n"
     "  -h, --help       show this text\n"
+    "  --version        show the version\n"
     "\n"
     "With several files, or a folder, each sentence follows its file's name.\n"
     "JSON is UTF-8. \"path\" is the name as UTF-8 text; a name that is not\n"
@@ -42,19 +45,18 @@ constexpr const char* kUsage =
     "\"path_bytes\", in base64. \"to\", \"original\" and \"renamed\" likewise.\n"
     "Exit status: 0 when every file was identified (and renamed or given\n"
     "back), 1 when any was missing, not a regular file or could not be read,\n"
-    "a folder could not be read or a name was not changed, 2 for a usage error.\n";
+    "a folder could not be read or a name was not changed, 2 for a usage error,\n"
+    "3 when the program failed of itself.\n";
 
 int UsageError(const CliEnvironment& env, const std::string& message) {
   env.err << "miwake: " << message << '\n' << kUsage;
   return kExitUsage;
 }
 
-}  // namespace
-
-int RunMiwake(std::span<const std::string> args, const CliEnvironment& env) {
+int Run(std::span<const std::string> args, const CliEnvironment& env) {
   RunOptions options;
   options.jobs = std::max(1u, env.cores);
-  bool help = false;
+  bool help = false, version = false;
   std::string undo;
   std::vector<std::string> names;
 
@@ -62,6 +64,7 @@ int RunMiwake(std::span<const std::string> args, const CliEnvironment& env) {
   app.set_help_flag();  // the text above instead of CLI11's
   app.allow_windows_style_options(false);
   app.add_flag("-h,--help", help);
+  app.add_flag("--version", version);
   app.add_flag("--json", options.json);
   auto* recursive = app.add_flag("-r,--recursive", options.recursive);
   auto* jobs = app.add_option("-j,--jobs", options.jobs)->check(CLI::Range(1u, 1024u));
@@ -82,11 +85,25 @@ int RunMiwake(std::span<const std::string> args, const CliEnvironment& env) {
     return UsageError(env, e.what());
   }
   if (help) return env.out << kUsage << env.open_note << '\n', kExitAllIdentified;
+  if (version) return env.out << "miwake " MIWAKE_VERSION_TEXT "\n", kExitAllIdentified;
 
   if (!undo.empty())
     return RunUndo(undo, options.json, env) ? kExitAllIdentified : kExitSomeNotIdentified;
   if (names.empty()) return UsageError(env, "no file named");
   return RunBatch(names, options, env) ? kExitAllIdentified : kExitSomeNotIdentified;
+}
+
+}  // namespace
+
+int RunMiwake(std::span<const std::string> args, const CliEnvironment& env) {
+  try {
+    return Run(args, env);
+  } catch (const std::exception& e) {
+    env.err << "miwake: internal error: " << e.what() << '\n';
+  } catch (...) {
+    env.err << "miwake: internal error\n";
+  }
+  return kExitInternalError;
 }
 
 }  // namespace miwake

@@ -33,10 +33,5 @@ int main(int argc, char** argv) {
       "Files are opened read-only: on this system no program is refused\n"
       "for being in use, so -1 means only that a file could not be read.";
 #endif
-  try {
-    return miwake::RunMiwake(args, env);
-  } catch (const std::exception& e) {
-    std::cerr << "miwake: " << e.what() << '\n';
-    return miwake::kExitSomeNotIdentified;
-  }
+  return miwake::RunMiwake(args, env);
 }

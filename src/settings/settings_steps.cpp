@@ -5,6 +5,7 @@
 #include "common/app_error.h"
 #include "common/io_error_text.h"
 #include "common/text.h"
+#include "common/version.h"
 
 namespace miwake {
 namespace {
@@ -80,7 +81,8 @@ std::optional<std::string> BrowseStartFolder(const std::string& app_dir, Profile
 }
 
 std::string VersionText(std::string_view decimal_separator) {
-  return "3" + std::string(decimal_separator) + "12";
+  return std::to_string(MIWAKE_VERSION_MAJOR) + std::string(decimal_separator) +
+         std::to_string(MIWAKE_VERSION_MINOR);
 }
 
 }  // namespace miwake

@@ -28,8 +28,8 @@ std::string_view FirstLineOf(std::string_view bytes);
 // with the input/output error text when the file cannot be opened or read.
 std::string ReadFirstLine(FileSystem& files, const std::string& path);
 
-// The settings step of the main window's creation. `version` is 3.12 in the
-// user's locale. Returns where the window goes; `current` is its design
+// The settings step of the main window's creation. `version` is the
+// program's in the user's locale. Returns where the window goes; `current` is its design
 // position, the fallback for missing or unreadable values. The old file is
 // deleted only once the settings file has been written, so a failed write
 // keeps its folder for the next start.
@@ -44,7 +44,7 @@ void SavePosition(const std::string& app_dir, WindowPosition position, ProfileSt
 std::optional<std::string> BrowseStartFolder(const std::string& app_dir, ProfileStore& store,
                                              FileSystem& files);
 
-// "3" + decimal separator + "12".
+// The version, major and minor joined by the decimal separator: "3,12".
 std::string VersionText(std::string_view decimal_separator);
 
 }  // namespace miwake

@@ -4,6 +4,9 @@
 
 #include <filesystem>
 #include <sstream>
+#include <stdexcept>
+
+#include "common/version.h"
 
 #include "support/memory_file_system.h"
 #include "support/temp_folder.h"
@@ -104,6 +107,7 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
       {{"--jobs", "0", "memo.txt"}, kExitUsage, "", "--jobs: Value 0 not in range 1 to 1024"},
       {{"--undo", "j", "memo.txt"}, kExitUsage, "", "FILE excludes --undo"},
       {{"memo.txt", "-h"}, kExitAllIdentified, usage, ""},
+      {{"--version"}, kExitAllIdentified, "miwake " MIWAKE_VERSION_TEXT "\n", ""},
   };
   // Of the usage text, only its first words are checked.
   const auto cut = [&](const std::string& s) {
@@ -117,6 +121,16 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
     // A usage error: the reason, then the usage text.
     EXPECT_EQ(cut(got.err), c.status == kExitUsage ? "miwake: " + c.err + "\n" + usage : c.err);
   }
+}
+
+TEST(MiwakeCliTest, AnEscapingErrorHasAStatusOfItsOwn) {
+  std::ostringstream out, err;
+  const auto files = MakePlatformFileSystem();
+  const auto folders = MakePlatformFolderLister();
+  const auto broken = []() -> std::unique_ptr<FileSystem> { throw std::runtime_error("broken"); };
+  const CliEnvironment env{{*files, *folders, broken, out, err, true, false}, "", 1};
+  EXPECT_EQ(RunMiwake(std::vector<std::string>{"x"}, env), kExitInternalError);
+  EXPECT_EQ(err.str(), "miwake: internal error: broken\n");
 }
 
 // The platform's listing, with one folder refused and one file removed

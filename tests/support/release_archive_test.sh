@@ -13,13 +13,13 @@ dir="$(mktemp -d /tmp/miwake-release.XXXXXX)"
 trap 'rm -rf "$dir"' EXIT
 (cd "$dir" && cmake -E tar xf "$zip")
 before="$(ls -A "$dir")"
-[ "$before" = "$(printf 'FMIWAKER.EXE\nmiwake.exe\nreadme.txt')" ] || { echo "archive holds: $before"; exit 1; }
+[ "$before" = "$(printf 'FMIWAKER.EXE\nLICENSE\nmiwake.exe\nreadme.txt')" ] || { echo "archive holds: $before"; exit 1; }
 ! grep -qv $'\r$' "$dir/readme.txt" || { echo "readme.txt: a line without CR LF"; exit 1; }
-iconv -f CP932 -t UTF-8 "$dir/readme.txt" | grep -q 'ミワケール' || { echo "readme.txt: not Shift-JIS"; exit 1; }
+iconv -f CP932 -t UTF-8 "$dir/readme.txt" | grep -q 'ミワケール  Version [0-9]' || { echo "readme.txt: not Shift-JIS, or no version"; exit 1; }
 
 MIWAKE_UNPACKED_EXE="$dir/FMIWAKER.EXE" "$run" "$smoke"
 after="$(ls -A "$dir")"
-[ "$after" = "$(printf 'FMIWAKER.EXE\nFMIWAKER.ini\nmiwake.exe\nreadme.txt')" ] ||
+[ "$after" = "$(printf 'FMIWAKER.EXE\nFMIWAKER.ini\nLICENSE\nmiwake.exe\nreadme.txt')" ] ||
   { echo "after the run the folder holds: $after"; exit 1; }
 
 json="$("$run" "$dir/miwake.exe" --json "$gif")"
