@@ -23,7 +23,7 @@ std::string RenameOutcome(bool renamed, std::string_view ext) {
 
 void ChangeExtCommand(const std::string& name, const CommandPorts& ports) {
   if (CheckInputFile(name, ports.files, ports.boxes)) return;
-  const int code = ports.classifier.IdentifyFile(name);
+  const int code = ports.identifier.IdentifyFile(name);
   const std::string ext(KindExtension(code));
   std::string message;
   if (const auto refusal = RenameRefusal(code, "変更")) {

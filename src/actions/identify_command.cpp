@@ -18,7 +18,7 @@ bool CheckInputFile(const std::string& name, FileSystem& files, AppMessageBox& b
 
 void IdentifyCommand(const std::string& name, const CommandPorts& ports) {
   if (CheckInputFile(name, ports.files, ports.boxes)) return;
-  const int code = ports.classifier.IdentifyFile(name);
+  const int code = ports.identifier.IdentifyFile(name);
   ports.result.SetText(IdentifySentence(code).value_or(std::string()));
 }
 

@@ -39,7 +39,7 @@ std::string LaunchCommandLine(int code, const std::string& program, const std::s
 
 void LaunchCommand(const std::string& name, const CommandPorts& ports) {
   if (CheckInputFile(name, ports.files, ports.boxes)) return;
-  const int code = ports.classifier.IdentifyFile(name);
+  const int code = ports.identifier.IdentifyFile(name);
   const auto refuse = [&](std::string_view text) { ports.result.SetText(std::string(text)); };
   if (code == kKindUnreadable) return refuse("現在実行中です。");
   if (code == kKindExecutable) return refuse(kExecutableRefused);
@@ -60,7 +60,7 @@ void LaunchCommand(const std::string& name, const CommandPorts& ports) {
 
 void ChangeAndLaunchCommand(const std::string& name, const CommandPorts& ports) {
   if (CheckInputFile(name, ports.files, ports.boxes)) return;
-  const int code = ports.classifier.IdentifyFile(name);
+  const int code = ports.identifier.IdentifyFile(name);
   const std::string ext(KindExtension(code));
   std::string message;
   if (const auto refusal = RenameRefusal(code, "変更＆起動")) {

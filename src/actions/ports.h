@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
+#include "actions/identifier.h"
 #include "common/file_system.h"
 #include "common/message_box.h"
-#include "identify/classifier.h"
 
 namespace miwake {
 
@@ -52,7 +52,7 @@ class ProgramStarter {
 };
 
 struct CommandPorts {
-  Classifier& classifier;
+  Identifier& identifier;
   FileSystem& files;
   AppMessageBox& boxes;
   ResultField& result;

@@ -10,12 +10,6 @@ class BusyCursor {
   virtual void End() = 0;
 };
 
-class NoBusyCursor final : public BusyCursor {
- public:
-  void Begin() override {}
-  void End() override {}
-};
-
 // On for the lifetime of the scope, on every way out.
 class BusyScope {
  public:

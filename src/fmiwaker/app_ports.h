@@ -24,7 +24,7 @@ class OpenFileDialog {
 struct AppPorts {
   FileSystem& files;
   AppMessageBox& boxes;
-  Classifier& classifier;
+  Identifier& identifier;
   FileAssociations& associations;
   ProgramStarter& starter;
   ProfileStore& profiles;

@@ -8,9 +8,9 @@
 #include "actions/file_commands.h"
 #include "actions/identify_command.h"
 #include "actions/launch_commands.h"
-#include "fmiwaker/main_form_layout.h"
 #include "common/text.h"
 #include "common/win32_handle.h"
+#include "fmiwaker/main_form_layout.h"
 #include "settings/settings_win32.h"
 
 namespace miwake {
@@ -125,7 +125,7 @@ void Tmainform::OnControlMouseMove(const ControlRow& row) {
 }
 
 CommandPorts Tmainform::Commands() {
-  return {ports_.classifier, ports_.files,        ports_.boxes,
+  return {ports_.identifier, ports_.files,        ports_.boxes,
           *result_,          ports_.associations, ports_.starter};
 }
 
@@ -149,7 +149,7 @@ WindowPosition Tmainform::CurrentPosition() const {
 
 void Tmainform::FormCreate() {
   result_ = std::make_unique<EditResult>(Control(kEdit2));
-  ports_.classifier.ForgetLastFile();
+  ports_.identifier.ForgetLastFile();
   app_dir_ = options_.app_dir.empty() ? ExecutableFolder() : options_.app_dir;
   const WindowPosition at = TakeSettingsAtStart(app_dir_, LocaleVersionText(), CurrentPosition(),
                                                 ports_.profiles, ports_.files);

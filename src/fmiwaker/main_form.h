@@ -10,8 +10,8 @@
 #include <string>
 
 #include "fmiwaker/app_ports.h"
-#include "toolkit/window.h"
 #include "settings/settings_steps.h"
+#include "toolkit/window.h"
 
 namespace miwake {
 

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "actions/ports_win32.h"
-#include "fmiwaker/app_ports.h"
 #include "common/busy_cursor_win32.h"
 #include "common/message_box_win32.h"
+#include "fmiwaker/app_ports.h"
 #include "identify/version_refiner.h"
 #include "settings/settings_win32.h"
 
@@ -26,7 +26,7 @@ class Win32OpenFileDialog final : public OpenFileDialog {
 class Win32Platform {
  public:
   AppPorts Ports() {
-    return {*files_, boxes_, classifier_, associations_, starter_, profiles_, open_dialog_};
+    return {*files_, boxes_, identifier_, associations_, starter_, profiles_, open_dialog_};
   }
   // The owner of the message boxes and of the documents the commands open.
   void SetMainWindow(HWND window) {
@@ -39,7 +39,8 @@ class Win32Platform {
   Win32MessageBox boxes_;
   Win32BusyCursor cursor_;
   VersionResourceRefiner refiner_;
-  Classifier classifier_{*files_, cursor_, refiner_};
+  Classifier classifier_{refiner_};
+  Identifier identifier_{classifier_, *files_, cursor_};
   Win32FileAssociations associations_;
   Win32ProgramStarter starter_;
   Win32ProfileStore profiles_;

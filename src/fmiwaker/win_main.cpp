@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "fmiwaker/main_form.h"
-#include "fmiwaker/win32_platform.h"
 #include "common/text.h"
 #include "dialogs/about_box.h"
 #include "dialogs/setdir_form.h"
+#include "fmiwaker/main_form.h"
+#include "fmiwaker/win32_platform.h"
 
 namespace {
 

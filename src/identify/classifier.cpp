@@ -121,48 +121,28 @@ int DecideKind(const FirstBlock& block, const AppNameFlags& names) {
   return entry < 0 ? kKindOther : kSignatures[entry].code;
 }
 
-std::optional<int> Classifier::Classify(const std::string& name, KindReasons* why) {
-  auto file = files_.OpenForClassify(name);
-  if (!file) return std::nullopt;
+int Classifier::Classify(std::unique_ptr<OpenFile> file, const std::string& name,
+                         KindReasons* why) {
+  if (why != nullptr) *why = {};
+  if (!file) return kKindUnreadable;
   std::array<std::uint8_t, kFirstBlockSize> bytes;
   const auto got = file->Read(bytes);
-  if (!got) return std::nullopt;
+  if (!got) return kKindUnreadable;
   const FirstBlock block = AnalyzeFirstBlock(std::span(bytes).first(*got));
   AppNameFlags names;
   AppNamePositions positions{};
   if (block.NeedsNameSearch()) {
     // The search seeks to where the names may stand, in the file still open.
     const auto found = SearchApplicationNames(*file, why ? &positions : nullptr);
-    if (!found) return std::nullopt;
+    if (!found) return kKindUnreadable;
     names = *found;
   }
-  if (!file->Close()) return std::nullopt;
+  if (!file->Close()) return kKindUnreadable;
   if (why != nullptr) FillReasons(block, names, positions, *why);
-  return DecideKind(block, names);
-}
-
-int Classifier::IdentifyFile(const std::string& name) {
-  if (name == cache_.LastFileName && cache_.LastKind >= 0) return cache_.LastKind;
-
-  const BusyScope busy(cursor_);
-  cache_.LastFileName = name;
-  // Until an answer is stored, the name must not count as classified.
-  cache_.LastKind = kKindUnreadable;
-  int code = Classify(name).value_or(kKindUnreadable);
-  if (code == kKindExecutable) code = refiner_.Refine(name, code);
-  cache_.LastKind = code;
-  return code;
-}
-
-int Classifier::Explain(const std::string& name, KindReasons& why) {
-  why = {};
-  const BusyScope busy(cursor_);
-  int code = Classify(name, &why).value_or(kKindUnreadable);
-  if (code == kKindExecutable) {
-    why.original_filename = refiner_.OriginalFilename(name);
-    code = refiner_.Refine(name, code);
-  }
-  return code;
+  const int code = DecideKind(block, names);
+  if (code != kKindExecutable) return code;
+  if (why != nullptr) why->original_filename = refiner_.OriginalFilename(name);
+  return refiner_.Refine(name, code);
 }
 
 }  // namespace miwake

@@ -1,14 +1,14 @@
-// The content classifier: a file name in, a file kind code out, decided from
-// the file's bytes alone.
+// The content classifier: an open file in, a file kind code out, decided
+// from the file's bytes alone.
 #pragma once
 
 #include <bitset>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 
-#include "common/busy_cursor.h"
 #include "common/file_system.h"
 #include "identify/name_search.h"
 #include "identify/signatures.h"
@@ -70,37 +70,17 @@ class KeepExecutableCode final : public ExecutableRefiner {
   int Refine(const std::string&, int code) override { return code; }
 };
 
-// The last name classified and its code.
-struct AnswerCache {
-  std::string LastFileName;
-  int LastKind = 0;
-};
-
 class Classifier {
  public:
-  Classifier(FileSystem& files, BusyCursor& cursor, ExecutableRefiner& refiner)
-      : files_(files), cursor_(cursor), refiner_(refiner) {}
+  explicit Classifier(ExecutableRefiner& refiner) : refiner_(refiner) {}
 
-  // Classifies the named file; -1 when it cannot be opened or read. A repeated
-  // name is answered from the cache without touching the file.
-  int IdentifyFile(const std::string& name);
-
-  // Classifies as IdentifyFile does, without the cache, and says why.
-  int Explain(const std::string& name, KindReasons& why);
-
-  // Empties the cache key, so that the next question reads the file.
-  void ForgetLastFile() { cache_.LastFileName.clear(); }
-
-  const AnswerCache& cache() const { return cache_; }
+  // Classifies `file`, opened under `name` (null: it could not be opened),
+  // and closes it; -1 when it cannot be read to the end of the decision.
+  // With `why`, also says why.
+  int Classify(std::unique_ptr<OpenFile> file, const std::string& name, KindReasons* why = nullptr);
 
  private:
-  // Empty on a failed file operation.
-  std::optional<int> Classify(const std::string& name, KindReasons* why = nullptr);
-
-  FileSystem& files_;
-  BusyCursor& cursor_;
   ExecutableRefiner& refiner_;
-  AnswerCache cache_;
 };
 
 }  // namespace miwake

@@ -2,25 +2,15 @@
 
 namespace miwake {
 
-std::unique_ptr<OpenFile> ThroughKeptFolder::OpenForClassify(const std::string& name) {
-  if (item_ != nullptr && item_->folder && name == item_->path)
-    return item_->folder->OpenForClassify(item_->path.c_str() + item_->leaf);
-  return files_->OpenForClassify(name);
-}
-
 void IdentifyWork::Process(BatchItem& item) {
-  files_.WorkOn(&item);
-  if (explain_) {
-    item.why = KindReasons{};
-    item.code = classifier_.Explain(item.path, item.why);
-  } else {
-    item.code = classifier_.IdentifyFile(item.path);
-  }
-  files_.WorkOn(nullptr);
+  // A file the walk found is opened in its folder, kept open, by its leaf.
+  auto file = item.folder ? item.folder->OpenForClassify(item.path.c_str() + item.leaf)
+                          : files_->OpenForClassify(item.path);
+  item.code = classifier_.Classify(std::move(file), item.path, explain_ ? &item.why : nullptr);
   if (item.code != kKindUnreadable) return;
   // A file removed, or replaced by a pipe, since it was listed is reported
   // as such rather than answered as one in use.
-  switch (files_.TypeOf(item.path)) {
+  switch (files_->TypeOf(item.path)) {
     case EntryType::kMissing:
     case EntryType::kFolder:
       item.state = ItemState::kMissing;

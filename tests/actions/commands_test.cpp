@@ -51,17 +51,17 @@ class CommandsTest : public ::testing::Test {
   std::string Run(Command command, const std::string& name, int answer = kIdYes) {
     ports.log.clear();
     ports.answers = {answer};
-    command(name, {classifier, files, ports, ports, ports, ports});
+    command(name, {identifier, files, ports, ports, ports, ports});
     std::string shown;
     for (std::size_t i = 0; i < ports.log.size(); ++i)
       shown += (i == 0 ? "" : " | ") + ports.log[i];
     return shown;
   }
   testing::MemoryFileSystem files;
-  NoBusyCursor cursor;
   SubKindByName refiner;
-  Classifier classifier{files, cursor, refiner};
+  Classifier classifier{refiner};
   testing::FakePorts ports;
+  Identifier identifier{classifier, files, ports};
 };
 
 // What the user sees of a rename to .txt: the question, then the outcome.
@@ -240,39 +240,29 @@ TEST(FindAssociatedProgramTest, ReadsTheClassThenItsCommand) {
       AppError);
 }
 
-// The names that whole-folder runs give: the rule of the extension change,
-// applied to a file's own name.
-TEST(LeafNameForKind, ReplacesOnlyAWrongExtension) {
-  struct Row {
-    const char* leaf;
-    int code;
-    const char* expected;  // null: stays as it is
+TEST_F(CommandsTest, IdentifyFileAnswersARepeatedNameFromItsCacheWithoutTheBusyCursor) {
+  Identifier identifier{classifier, files, ports};
+  const auto identify = [&](const std::string& name) {
+    const int code = identifier.IdentifyFile(name);
+    EXPECT_EQ(ports.busy_depth, 0) << "busy cursor left on";
+    return code;
   };
-  const Row rows[] = {
-      {"memo.doc", 1, "memo.txt"},
-      {"MEMO.TXT", 1, nullptr},
-      {"memo.Txt", 1, nullptr},
-      {"memo", 1, "memo.txt"},
-      {"a.b.c", 1, "a.b.txt"},
-      {"memo.", 1, "memo.txt"},
-      {".profile", 1, ".profile.txt"},
-      {".txt", 1, nullptr},
-      {"\x95\x5c.dat", 1, "\x95\x5c.txt"},          // 表: its second byte is a backslash's
-      {"\xe5\x86\x99.dat", 1, "\xe5\x86\x99.txt"},  // 写 in UTF-8
-      {"x.\xef\xbd\x94xt", 1, "x.txt"},             // a full-width t is no t
-      {"photo.dat", 107, "photo.jpg"},
-      {"other.dat", 0, nullptr},
-      {"busy.dat", -1, nullptr},
-      {"rupo.dat", 104, nullptr},
-      {"odd.dat", 999, nullptr},
-  };
-  for (const Row& row : rows) {
-    const auto got = LeafNameForKind(row.leaf, row.code);
-    if (row.expected)
-      EXPECT_EQ(got, std::optional<std::string>(row.expected)) << row.leaf;
-    else
-      EXPECT_EQ(got, std::nullopt) << row.leaf;
-  }
+  files.Add("memo", kBlob);
+  files.Add("MEMO", kTextBytes);
+  EXPECT_EQ(identify("memo"), 0);
+  files.Add("memo", kTextBytes);  // changed meanwhile: the cache still answers, "other" too
+  EXPECT_EQ(identify("memo"), 0);
+  EXPECT_EQ(ports.busy, 1) << "a cached answer shows no busy cursor";
+  EXPECT_EQ(identify("MEMO"), 1) << "another letter case is another name";
+  EXPECT_EQ(identify("memo"), 1);
+  files.Add("memo", kGif);
+  identifier.ForgetLastFile();
+  EXPECT_EQ(identify("memo"), 108);
+  files.Add("gone", kTextBytes).refuse_open = true;
+  EXPECT_EQ(identify("gone"), kKindUnreadable);
+  files.Add("gone", kTextBytes);
+  EXPECT_EQ(identify("gone"), 1) << "a failure is not cached";
+  EXPECT_EQ(ports.busy, 6);
 }
 
 }  // namespace

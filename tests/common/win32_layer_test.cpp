@@ -25,28 +25,30 @@ FileHandle Open(const std::string& name, DWORD access, DWORD share) {
 class Win32FileSystemTest : public ::testing::Test {
  protected:
   std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
-  NoBusyCursor cursor;
+  int Identify(const std::string& name) {
+    return classifier.Classify(files->OpenForClassify(name), name);
+  }
   KeepExecutableCode refiner;
-  Classifier classifier{*files, cursor, refiner};
+  Classifier classifier{refiner};
   testing::TempFolder dir;
 };
 
-TEST_F(Win32FileSystemTest, FilesInUseAreUnreadableAndTheFailureIsNotCached) {
+TEST_F(Win32FileSystemTest, FilesInUseAreUnreadableUntilReleased) {
   const std::string name = dir.Write("held.txt", "text");
   char self[MAX_PATH];
   ASSERT_GT(::GetModuleFileNameA(nullptr, self, sizeof self), 0u);
   for (const std::string& busy : {std::string(self), name}) {
     const FileHandle holder = Open(name, GENERIC_READ, FILE_SHARE_READ);
     EXPECT_TRUE(holder && files->FileExists(busy)) << "it exists all the same";
-    EXPECT_EQ(classifier.IdentifyFile(busy), kKindUnreadable) << busy;
+    EXPECT_EQ(Identify(busy), kKindUnreadable) << busy;
   }
-  EXPECT_EQ(classifier.IdentifyFile(name), 1);
+  EXPECT_EQ(Identify(name), 1);
 }
 
 TEST_F(Win32FileSystemTest, FilesThatMayNotBeWrittenAreReadButNotDeleted) {
   const std::string name = dir.Write("locked.txt", kGif);
   ASSERT_TRUE(::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(classifier.IdentifyFile(name), 108);
+  EXPECT_EQ(Identify(name), 108);
   EXPECT_FALSE(files->Delete(name));
   EXPECT_EQ(files->LastError(), ERROR_ACCESS_DENIED);
   EXPECT_TRUE(files->FileExists(name));
@@ -56,7 +58,7 @@ TEST_F(Win32FileSystemTest, FilesThatMayNotBeWrittenAreReadButNotDeleted) {
   if (unwritable == nullptr) GTEST_SKIP() << "no unwritable file was prepared";
   if (Open(unwritable, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE))
     GTEST_SKIP() << unwritable << " can be written here";
-  EXPECT_EQ(classifier.IdentifyFile(unwritable), 108);
+  EXPECT_EQ(Identify(unwritable), 108);
 }
 
 TEST_F(Win32FileSystemTest, OnlyExistingFilesExistWhateverTheirDate) {
@@ -82,7 +84,7 @@ TEST_F(Win32FileSystemTest, ShiftJisNamesWhoseSecondByteIsABackslash) {
   const std::string folder = dir.path() + "ソ.d";
   ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
   const std::string name = dir.Write("ソ.d\\memo.表", "text");
-  EXPECT_EQ(classifier.IdentifyFile(name), 1);
+  EXPECT_EQ(Identify(name), 1);
   EXPECT_TRUE(files->Rename(name, folder + "\\memo.txt"));
   EXPECT_TRUE(files->FileExists(folder + "\\memo.txt"));
 }
@@ -96,7 +98,7 @@ TEST_F(Win32FileSystemTest, SearchesACompoundFileBeyondFourGigabytes) {
   DWORD written = 0;
   ASSERT_TRUE(::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) &&
               ::WriteFile(file.get(), tail.data(), tail.size(), &written, nullptr) && file.Close());
-  EXPECT_EQ(classifier.IdentifyFile(name), 52);
+  EXPECT_EQ(Identify(name), 52);
 }
 
 // The portable reader against the system's version functions on every PE

@@ -49,7 +49,7 @@ class MainFormTest : public ::testing::Test,
   std::optional<std::string> Run(HWND) override { return chosen; }
 
   std::unique_ptr<Tmainform> Create(const std::string& app_dir) {
-    const AppPorts ports{*files, *this, classifier, registry, *this, profiles, *this};
+    const AppPorts ports{*files, *this, identifier, registry, *this, profiles, *this};
     return Tmainform::Create(::GetModuleHandleA(nullptr), ports, {app_dir, false});
   }
   void Make(const std::string& app_dir = {}) {
@@ -75,9 +75,9 @@ class MainFormTest : public ::testing::Test,
   std::optional<std::string> initial_folder, chosen;
   std::vector<std::string> events;
   std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
-  NoBusyCursor cursor;
   VersionResourceRefiner refiner;
-  Classifier classifier{*files, cursor, refiner};
+  Classifier classifier{refiner};
+  Identifier identifier{classifier, *files, boxes};
   Win32FileAssociations registry;
   Win32ProgramStarter starter;
   Win32ProfileStore profiles;

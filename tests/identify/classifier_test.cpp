@@ -84,38 +84,25 @@ TEST(FirstBlockTest, EachSignatureCountsAtItsPlaceOnlyAndHasALabel) {
   for (const Signature& s : kSignatures) EXPECT_TRUE(s.code == 0 || KindLabel(s.code)) << s.code;
 }
 
-class ClassifierTest : public ::testing::Test, BusyCursor, ExecutableRefiner {
+class ClassifierTest : public ::testing::Test, ExecutableRefiner {
  protected:
-  void Begin() override { ++busy, ++depth; }
-  void End() override { --depth; }
   int Refine(const std::string& name, int) override { return refined.push_back(name), 2; }
-  int Identify(const std::string& name) {
-    const int code = classifier.IdentifyFile(name);
-    EXPECT_EQ(depth, 0) << "busy cursor left on";
-    return code;
+  int Identify(const std::string& name, KindReasons* why = nullptr) {
+    return classifier.Classify(files.OpenForClassify(name), name, why);
   }
-  int busy = 0, depth = 0;
   std::vector<std::string> refined;
   testing::MemoryFileSystem files;
-  Classifier classifier{files, *this, *this};
+  Classifier classifier{*this};
 };
 
-TEST_F(ClassifierTest, AnswersARepeatedNameFromTheCacheAndRefinesOnlyExecutables) {
+TEST_F(ClassifierTest, RefinesOnlyExecutables) {
   files.Add("memo", Binary(100));
   files.Add("MEMO", Put(Binary(600), 0, "MZ"));
-  EXPECT_EQ(Identify("memo"), 0);
-  files.Add("memo", Text(100));  // changed meanwhile: the cache still answers, "other" too
-  EXPECT_EQ(Identify("memo"), 0);
-  EXPECT_EQ(busy, 1) << "a cached answer shows no busy cursor";
-  EXPECT_EQ(Identify("MEMO"), 2) << "another letter case is another name";
-  EXPECT_EQ(Identify("MEMO"), 2);
-  EXPECT_EQ(Identify("memo"), 1);
-  files.Add("memo", Binary(100));
-  classifier.ForgetLastFile();
-  EXPECT_EQ(Identify("memo"), 0);
-  EXPECT_EQ(refined, std::vector<std::string>{"MEMO"});
   files.Add("slides", Put(Put(Binary(30000), 0, kOle), 25000, "Microsoft PowerPoint"));
+  EXPECT_EQ(Identify("memo"), 0);
+  EXPECT_EQ(Identify("MEMO"), 2);
   EXPECT_EQ(Identify("slides"), 54);
+  EXPECT_EQ(refined, std::vector<std::string>{"MEMO"});
 }
 
 TEST_F(ClassifierTest, ExplainsWhatDecided) {
@@ -139,17 +126,17 @@ TEST_F(ClassifierTest, ExplainsWhatDecided) {
   for (const auto& row : rows) {
     files.Add("f", row.bytes);
     KindReasons why;
-    EXPECT_EQ(classifier.Explain("f", why), row.code) << row.code;
+    EXPECT_EQ(Identify("f", &why), row.code) << row.code;
     EXPECT_EQ(std::tuple(why.block_size, why.text_bytes, why.signature, why.signature_offset,
                          why.app_name, why.app_name_offset),
               std::tuple(std::min<std::size_t>(row.bytes.size(), 2500), row.text, row.signature,
                          row.at, row.app, row.app_at));
   }
   KindReasons why;
-  EXPECT_EQ(classifier.Explain("missing", why), -1);
+  EXPECT_EQ(Identify("missing", &why), -1);
 }
 
-TEST_F(ClassifierTest, FailuresGiveMinusOneAndAreNotCached) {
+TEST_F(ClassifierTest, FailuresGiveMinusOne) {
   const std::string ole = Put(Put(Binary(9000), 0, kOle), 5000, "Microsoft Word");
   const std::pair<std::string, bool testing::MemoryFile::*> cases[] = {
       {Text(10), &testing::MemoryFile::refuse_open},
@@ -165,7 +152,7 @@ TEST_F(ClassifierTest, FailuresGiveMinusOneAndAreNotCached) {
     file.*failure = true;
     EXPECT_EQ(Identify(name), kKindUnreadable) << name;
     file.*failure = false;
-    EXPECT_NE(Identify(name), kKindUnreadable) << name << ": the failure was cached";
+    EXPECT_NE(Identify(name), kKindUnreadable) << name;
   }
 }
 
@@ -199,6 +186,40 @@ TEST(NameSearchTest, AgreesWithTheBlockLoopAtEveryBoundary) {
       if (at + name.size() <= file.size()) file.replace(at, name.size(), name);
     }
     ASSERT_TRUE(agree(file)) << "round " << round << ", size " << file.size();
+  }
+}
+
+// The rule of the extension change, applied to a file's own name.
+TEST(LeafNameForKind, ReplacesOnlyAWrongExtension) {
+  struct Row {
+    const char* leaf;
+    int code;
+    const char* expected;  // null: stays as it is
+  };
+  const Row rows[] = {
+      {"memo.doc", 1, "memo.txt"},
+      {"MEMO.TXT", 1, nullptr},
+      {"memo.Txt", 1, nullptr},
+      {"memo", 1, "memo.txt"},
+      {"a.b.c", 1, "a.b.txt"},
+      {"memo.", 1, "memo.txt"},
+      {".profile", 1, ".profile.txt"},
+      {".txt", 1, nullptr},
+      {"\x95\x5c.dat", 1, "\x95\x5c.txt"},          // 表: its second byte is a backslash's
+      {"\xe5\x86\x99.dat", 1, "\xe5\x86\x99.txt"},  // 写 in UTF-8
+      {"x.\xef\xbd\x94xt", 1, "x.txt"},             // a full-width t is no t
+      {"photo.dat", 107, "photo.jpg"},
+      {"other.dat", 0, nullptr},
+      {"busy.dat", -1, nullptr},
+      {"rupo.dat", 104, nullptr},
+      {"odd.dat", 999, nullptr},
+  };
+  for (const Row& row : rows) {
+    const auto got = LeafNameForKind(row.leaf, row.code);
+    if (row.expected)
+      EXPECT_EQ(got, std::optional<std::string>(row.expected)) << row.leaf;
+    else
+      EXPECT_EQ(got, std::nullopt) << row.leaf;
   }
 }
 

@@ -53,18 +53,18 @@ TEST(PlatformFileSystemTest, NeverReplacesAFileAndReportsWindowsErrorCodes) {
 // The tables: code, then extension or OriginalFilename, then file.
 TEST(RealFilesTest, EachFileGetsItsCodeAndEachSampleItsOriginalFilename) {
   const auto files = MakePlatformFileSystem();
-  NoBusyCursor cursor;
   VersionResourceRefiner refiner;
-  Classifier classifier{*files, cursor, refiner};
+  Classifier classifier{refiner};
   for (const std::string folder : {"/real/", "/pe-samples/"}) {
     const std::string dir = MIWAKE_TEST_DATA + folder;
     int checked = 0;
     for (const auto& row : testing::ReadTable(dir + "expected.tsv")) {
       const std::string file = dir + row.at(2);
       if (!files->FileExists(file)) continue;  // listed, but not shipped
-      EXPECT_EQ(classifier.IdentifyFile(file), std::stoi(row[0])) << file;
+      EXPECT_EQ(classifier.Classify(files->OpenForClassify(file), file), std::stoi(row[0])) << file;
       KindReasons why;  // the reasons are those of the same answer
-      EXPECT_EQ(classifier.Explain(file, why), std::stoi(row[0])) << file;
+      EXPECT_EQ(classifier.Classify(files->OpenForClassify(file), file, &why), std::stoi(row[0]))
+          << file;
       if (folder == "/pe-samples/") {
         EXPECT_EQ(ReadOriginalFilename(file), row[1]) << file;
         EXPECT_EQ(why.original_filename.value_or(""), row[1]) << file;

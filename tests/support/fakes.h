@@ -1,5 +1,6 @@
 // One stand-in for the ports of the commands that are not the file system:
-// every box, text, paint and start goes into one log, in order.
+// every box, text, paint and start goes into one log, in order; the busy
+// cursor is counted.
 #pragma once
 
 #include <map>
@@ -16,7 +17,7 @@ struct ShownBox {
   bool operator==(const ShownBox&) const = default;
 };
 
-struct FakePorts : AppMessageBox, ResultField, FileAssociations, ProgramStarter {
+struct FakePorts : AppMessageBox, ResultField, FileAssociations, ProgramStarter, BusyCursor {
   // Answers each box with the next of `answers`, kIdOk when none is left.
   int Show(std::string_view text, std::string_view caption, unsigned flags) override {
     shown.push_back({std::string(text), std::string(caption), flags});
@@ -47,11 +48,14 @@ struct FakePorts : AppMessageBox, ResultField, FileAssociations, ProgramStarter 
     log.push_back("<open> " + std::string(owned ? "owned " : "") + file);
     return start_answer;
   }
+  void Begin() override { ++busy, ++busy_depth; }
+  void End() override { --busy_depth; }
   std::vector<ShownBox> shown;
   std::vector<int> answers;
   std::vector<std::string> log, asked;
   std::map<std::string, RegistryValue> values;
   std::uintptr_t start_answer = 42;
+  int busy = 0, busy_depth = 0;
 };
 
 }  // namespace miwake::testing
