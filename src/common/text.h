@@ -12,6 +12,11 @@ constexpr bool IsLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// A to Z to a to z; every other byte as it is.
+constexpr char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
 // The extension of a file name, dot included: the text from the last "."
 // that no "\" or ":" follows; empty when there is none. A 0x5C that is the
 // second byte of a double-byte character is not a backslash.

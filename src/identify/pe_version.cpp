@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "common/text.h"
+
 namespace miwake {
 namespace {
 
@@ -267,8 +269,6 @@ class VersionBlock {
   }
 
  private:
-  static char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
   std::span<const std::uint8_t> bytes_;
 };
 

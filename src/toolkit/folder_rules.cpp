@@ -7,10 +7,6 @@
 namespace miwake {
 namespace {
 
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
 // Where the backslashes stand, second bytes of double-byte characters aside.
 std::vector<std::size_t> Backslashes(std::string_view path) {
   std::vector<std::size_t> found;
@@ -65,13 +61,14 @@ std::string DriveItemText(char letter, unsigned drive_type, std::string_view lab
 
 std::optional<std::size_t> DriveItemIndex(std::span<const std::string> texts, char letter) {
   for (std::size_t i = 0; i < texts.size(); ++i) {
-    if (texts[i].size() >= 2 && Lower(texts[i][0]) == Lower(letter) && texts[i][1] == ':') return i;
+    if (texts[i].size() >= 2 && LowerAscii(texts[i][0]) == LowerAscii(letter) && texts[i][1] == ':')
+      return i;
   }
   return std::nullopt;
 }
 
 char DriveOf(std::string_view folder) {
-  return folder.empty() ? '\0' : Lower(folder[0]);
+  return folder.empty() ? '\0' : LowerAscii(folder[0]);
 }
 
 std::string RootOf(char drive) {
