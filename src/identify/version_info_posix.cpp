@@ -74,15 +74,4 @@ std::string ReadOriginalFilename(const std::string& name) {
   return OriginalFilenameFromPe(source);
 }
 
-void LowerAnsi(std::string& text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (IsLeadByte(b)) {
-      ++i;  // a trail byte may look like a letter but is none
-    } else if (b >= 'A' && b <= 'Z') {
-      text[i] = static_cast<char>(b + 32);
-    }
-  }
-}
-
 }  // namespace miwake

@@ -1,5 +1,5 @@
 // What the drive selector and the folder list share: the text rules of the
-// user's ANSI code page, the volume query and the drawing of an item.
+// user's locale and the volume query.
 #pragma once
 
 #include <windows.h>
@@ -7,14 +7,11 @@
 #include <array>
 #include <string>
 
-#include "toolkit/window.h"
+#include "common/encoding.h"
+#include "common/gdi_handle_win32.h"
+#include "toolkit/owner_draw.h"
 
 namespace miwake {
-
-inline std::string LowerAnsi(std::string text) {
-  ::CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-  return text;
-}
 
 // The bitmaps of the given names from the control's module.
 template <std::size_t N>
