@@ -35,6 +35,30 @@ std::size_t ExtensionDot(std::string_view name) {
 
 }  // namespace
 
+std::size_t LeafStart(std::string_view path, NameStyle style) {
+  switch (style) {
+    case NameStyle::kPosix:
+      break;
+    case NameStyle::kWindows:
+      return LastDelimiterEnd(path, "\\/:", nullptr);
+    case NameStyle::kWindowsBackslash:
+      return LastDelimiterEnd(path, "\\", nullptr);
+  }
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+std::string JoinPath(std::string_view folder, std::string_view leaf, NameStyle style) {
+  std::string path;
+  path.reserve(folder.size() + 1 + leaf.size());
+  path = folder;
+  const bool separated = folder.empty() ? style != NameStyle::kWindowsBackslash
+                                        : LeafStart(folder, style) == folder.size();
+  if (!separated) path += style == NameStyle::kPosix ? '/' : '\\';
+  path += leaf;
+  return path;
+}
+
 std::string ExtensionOf(std::string_view name) {
   const std::size_t dot = ExtensionDot(name);
   return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));

@@ -20,11 +20,6 @@ std::vector<std::size_t> Backslashes(std::string_view path) {
   return found;
 }
 
-bool EndsInBackslash(std::string_view path) {
-  const auto at = Backslashes(path);
-  return !at.empty() && at.back() + 1 == path.size();
-}
-
 // Just past the root's backslash: "C:\" or "\\server\share\".
 std::size_t RootEnd(std::string_view path, std::span<const std::size_t> backslashes) {
   const std::size_t nth = path.starts_with("\\\\") ? 3 : 0;
@@ -76,12 +71,6 @@ std::string RootOf(char drive) {
   return {upper, ':', '\\'};
 }
 
-std::string JoinPath(std::string_view folder, std::string_view name) {
-  std::string path(folder);
-  if (!EndsInBackslash(path)) path += '\\';
-  return path += name;
-}
-
 std::vector<FolderItem> FolderListItems(std::string_view current,
                                         std::span<const std::string> subfolders) {
   const std::vector<std::size_t> backslashes = Backslashes(current);
@@ -102,7 +91,8 @@ std::vector<FolderItem> FolderListItems(std::string_view current,
   items.back().picture = FolderPicture::kCurrent;
   const int indent = 6 + 4 * static_cast<int>(backslashes.size());
   for (const std::string& name : subfolders) {
-    items.push_back({name, FolderPicture::kClosed, indent, JoinPath(current, name)});
+    items.push_back({name, FolderPicture::kClosed, indent,
+                     JoinPath(current, name, NameStyle::kWindowsBackslash)});
   }
   return items;
 }
