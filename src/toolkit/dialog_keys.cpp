@@ -23,6 +23,8 @@ char MnemonicOf(std::string_view caption) {
 
 }  // namespace
 
+// Not IsDialogMessageA: it uses every key, turns Escape and Enter into commands 2 and 1, and
+// Enter presses no owner-drawn button (it asks DM_GETDEFID and DLGC_DEFPUSHBUTTON).
 bool Window::PreTranslateMessage(const MSG& msg) {
   if (hwnd_ == nullptr || (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd))) return false;
   if (msg.message == WM_SYSCHAR) return PressMnemonic(static_cast<char>(msg.wParam));
