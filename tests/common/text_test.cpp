@@ -33,20 +33,14 @@ TEST(TextTest, FindsAndReplacesTheExtension) {
 TEST(TextTest, JoinsAndSplitsPaths) {
   // A folder joined with the leaf "x"; 表 and ソ end in a backslash's byte.
   constexpr auto kPosix = NameStyle::kPosix, kWin = NameStyle::kWindows,
-                 kBackslash = NameStyle::kWindowsBackslash;
+                 kBs = NameStyle::kWindowsBackslash;
   const std::tuple<const char*, NameStyle, const char*> joins[] = {
-      {"dir", kPosix, "dir/x"},
-      {"dir/", kPosix, "dir/x"},
-      {"", kPosix, "x"},
-      {"a\\b", kPosix, "a\\b/x"},
-      {"C:\\", kWin, "C:\\x"},
-      {"C:", kWin, "C:x"},
-      {"d/", kWin, "d/x"},
-      {"\x95\x5c", kWin, "\x95\x5c\\x"},
-      {"C:\\", kBackslash, "C:\\x"},
-      {"C:", kBackslash, "C:\\x"},
-      {"", kBackslash, "\\x"},
-      {"C:\\ソ", kBackslash, "C:\\ソ\\x"}};
+      {"dir", kPosix, "dir/x"}, {"dir/", kPosix, "dir/x"},
+      {"", kPosix, "x"},        {"a\\b", kPosix, "a\\b/x"},
+      {"C:\\", kWin, "C:\\x"},  {"C:", kWin, "C:x"},
+      {"d/", kWin, "d/x"},      {"\x95\x5c", kWin, "\x95\x5c\\x"},
+      {"", kBs, "\\x"},         {"C:\\", kBs, "C:\\x"},
+      {"C:", kBs, "C:\\x"},     {"C:\\ソ", kBs, "C:\\ソ\\x"}};
   for (const auto& [folder, style, expected] : joins) {
     const std::string joined = JoinPath(folder, "x", style);
     EXPECT_EQ(joined, expected) << folder;
