@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "common/encoding.h"
+#include "common/text.h"
 
 namespace miwake {
 namespace {
@@ -43,6 +44,18 @@ std::string Cp932ToUtf8(std::string_view text) {
     }
   }
   return out;
+}
+
+std::string LowerAnsi(std::string text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (IsLeadByte(b)) {
+      ++i;  // a trail byte may look like a letter but is none
+    } else if (b >= 'A' && b <= 'Z') {
+      text[i] = static_cast<char>(b + 32);
+    }
+  }
+  return text;
 }
 
 }  // namespace miwake

@@ -17,4 +17,9 @@ std::string Cp932ToUtf8(std::string_view text) {
   return out;
 }
 
+std::string LowerAnsi(std::string text) {
+  if (!text.empty()) ::CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
 }  // namespace miwake

@@ -35,6 +35,30 @@ std::size_t ExtensionDot(std::string_view name) {
 
 }  // namespace
 
+std::size_t LeafStart(std::string_view path, NameStyle style) {
+  switch (style) {
+    case NameStyle::kPosix:
+      break;
+    case NameStyle::kWindows:
+      return LastDelimiterEnd(path, "\\/:", nullptr);
+    case NameStyle::kWindowsBackslash:
+      return LastDelimiterEnd(path, "\\", nullptr);
+  }
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+std::string JoinPath(std::string_view folder, std::string_view leaf, NameStyle style) {
+  std::string path;
+  path.reserve(folder.size() + 1 + leaf.size());
+  path = folder;
+  const bool separated = folder.empty() ? style != NameStyle::kWindowsBackslash
+                                        : LeafStart(folder, style) == folder.size();
+  if (!separated) path += style == NameStyle::kPosix ? '/' : '\\';
+  path += leaf;
+  return path;
+}
+
 std::string ExtensionOf(std::string_view name) {
   const std::size_t dot = ExtensionDot(name);
   return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
@@ -49,8 +73,7 @@ std::string ReplaceExtension(std::string_view name, std::string_view new_extensi
 bool SameTextAscii(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
   }
   return true;
 }

@@ -12,6 +12,11 @@ constexpr bool IsLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// A to Z to a to z; every other byte as it is.
+constexpr char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
 // The extension of a file name, dot included: the text from the last "."
 // that no "\" or ":" follows; empty when there is none. A 0x5C that is the
 // second byte of a double-byte character is not a backslash.
@@ -23,6 +28,21 @@ std::string ReplaceExtension(std::string_view name, std::string_view new_extensi
 
 // Equality with only a-z folded to A-Z; full-width letters stay distinct.
 bool SameTextAscii(std::string_view a, std::string_view b);
+
+enum class NameStyle {
+  kPosix,    // "/" separates, and no other byte does
+  kWindows,  // "\", "/" and ":" separate, but not as a double-byte character's second byte
+  // Only "\" separates, and an empty folder gets one too ("C:" + "x" is
+  // "C:\x", "" + "x" is "\x"): the folder list's joins, on the folders
+  // GetCurrentDirectoryA gives.
+  kWindowsBackslash,
+};
+
+// The position where the leaf of `path` starts.
+std::size_t LeafStart(std::string_view path, NameStyle style);
+
+// `leaf` inside `folder`, with one separator between them.
+std::string JoinPath(std::string_view folder, std::string_view leaf, NameStyle style);
 
 // Position just past the last ".", "\" or ":" that stands as a character of
 // its own, or 0 when there is none; `found` tells which byte it was.

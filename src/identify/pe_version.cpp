@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "common/text.h"
+
 namespace miwake {
 namespace {
 
@@ -267,33 +269,7 @@ class VersionBlock {
   }
 
  private:
-  static char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
   std::span<const std::uint8_t> bytes_;
-};
-
-// A std::ifstream as a ByteSource; a failed read counts as the end.
-class FileByteSource final : public ByteSource {
- public:
-  explicit FileByteSource(std::ifstream& file) : file_(file) {
-    file_.seekg(0, std::ios::end);
-    const auto end = file_.tellg();
-    size_ = end < 0 ? 0 : static_cast<std::uint64_t>(end);
-  }
-  std::uint64_t Size() const override { return size_; }
-  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
-    if (offset >= size_ || out.empty()) return 0;
-    file_.clear();
-    file_.seekg(static_cast<std::streamoff>(offset));
-    const auto want =
-        static_cast<std::streamsize>(std::min<std::uint64_t>(out.size(), size_ - offset));
-    file_.read(reinterpret_cast<char*>(out.data()), want);
-    return static_cast<std::size_t>(std::max<std::streamsize>(file_.gcount(), 0));
-  }
-
- private:
-  std::ifstream& file_;
-  std::uint64_t size_ = 0;
 };
 
 }  // namespace
@@ -302,6 +278,19 @@ std::size_t MemoryByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_
   if (offset >= bytes_.size()) return 0;
   const std::size_t n = std::min<std::uint64_t>(out.size(), bytes_.size() - offset);
   std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), n, out.begin());
+  return n;
+}
+
+std::size_t FileByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
+  const std::uint64_t page = offset / kPageSize * kPageSize;
+  if (offset + out.size() > page + kPageSize) return read_(offset, out);
+  if (page != page_at_ || page_size_ == 0) {
+    page_at_ = page;
+    page_size_ = read_(page, page_);
+  }
+  const std::size_t from = offset - page;
+  const std::size_t n = from < page_size_ ? std::min(out.size(), page_size_ - from) : 0;
+  std::copy_n(page_.begin() + static_cast<std::ptrdiff_t>(from), n, out.begin());
   return n;
 }
 
@@ -379,7 +368,16 @@ std::string ReadOriginalFilenamePortable(const std::string& path) {
   if (path.empty()) return {};
   std::ifstream file(path, std::ios::binary);
   if (!file) return {};
-  FileByteSource source(file);
+  file.seekg(0, std::ios::end);
+  const auto end = file.tellg();
+  FileByteSource source(
+      end < 0 ? 0 : static_cast<std::uint64_t>(end),
+      [&file](std::uint64_t offset, std::span<std::uint8_t> out) {
+        file.clear();
+        file.seekg(static_cast<std::streamoff>(offset));
+        file.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
+        return static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0));
+      });
   return OriginalFilenameFromPe(source);
 }
 

@@ -6,6 +6,7 @@
 // having no version resource.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -13,6 +14,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace miwake {
@@ -34,6 +36,27 @@ class MemoryByteSource final : public ByteSource {
 
  private:
   std::span<const std::uint8_t> bytes_;
+};
+
+// A file's bytes through `read`, which reads at an offset as many of them as
+// it can (a failed read counts as the end). The last page read is kept: the
+// headers and the resource directories that lead to the version block lie
+// within a few pages, and each read is a system call.
+class FileByteSource final : public ByteSource {
+ public:
+  using RawRead = std::function<std::size_t(std::uint64_t offset, std::span<std::uint8_t> out)>;
+  FileByteSource(std::uint64_t size, RawRead read) : read_(std::move(read)), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
+
+ private:
+  static constexpr std::size_t kPageSize = 4096;
+
+  RawRead read_;
+  std::uint64_t size_;
+  std::array<std::uint8_t, kPageSize> page_;
+  std::uint64_t page_at_ = 0;
+  std::size_t page_size_ = 0;
 };
 
 // The result when a translation table exists but names no OriginalFilename.

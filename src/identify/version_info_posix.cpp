@@ -4,12 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <array>
 #include <cerrno>
-#include <cstring>
 
-#include "common/text.h"
 #include "common/unique_fd_posix.h"
 #include "identify/pe_version.h"
 #include "identify/version_refiner.h"
@@ -17,50 +13,18 @@
 namespace miwake {
 namespace {
 
-// A file's bytes through pread, the last page read kept: the headers and
-// the resource directories that lead to the version block lie within a few
-// pages, and each read is a system call.
-class FileByteSource final : public ByteSource {
- public:
-  FileByteSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
-
-  std::uint64_t Size() const override { return size_; }
-
-  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
-    const std::uint64_t page = offset / kPageSize * kPageSize;
-    if (offset + out.size() > page + kPageSize) return Read(offset, out);
-    if (page != page_at_ || page_size_ == 0) {
-      page_at_ = page;
-      page_size_ = Read(page, page_);
-    }
-    const std::size_t from = offset - page;
-    const std::size_t n = from < page_size_ ? std::min(out.size(), page_size_ - from) : 0;
-    std::memcpy(out.data(), page_.data() + from, n);
-    return n;
+// A failed read counts as the end.
+std::size_t PreadFully(int fd, std::uint64_t offset, std::span<std::uint8_t> out) {
+  std::size_t total = 0;
+  while (total < out.size()) {
+    const ssize_t got =
+        ::pread(fd, out.data() + total, out.size() - total, static_cast<off_t>(offset + total));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    total += static_cast<std::size_t>(got);
   }
-
- private:
-  static constexpr std::size_t kPageSize = 4096;
-
-  // A failed read counts as the end.
-  std::size_t Read(std::uint64_t offset, std::span<std::uint8_t> out) const {
-    std::size_t total = 0;
-    while (total < out.size()) {
-      const ssize_t got =
-          ::pread(fd_, out.data() + total, out.size() - total, static_cast<off_t>(offset + total));
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
-      total += static_cast<std::size_t>(got);
-    }
-    return total;
-  }
-
-  int fd_;
-  std::uint64_t size_;
-  std::array<std::uint8_t, kPageSize> page_;
-  std::uint64_t page_at_ = 0;
-  std::size_t page_size_ = 0;
-};
+  return total;
+}
 
 }  // namespace
 
@@ -70,19 +34,11 @@ std::string ReadOriginalFilename(const std::string& name) {
   const UniqueFd fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat st {};
   if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
-  FileByteSource source(fd.get(), static_cast<std::uint64_t>(st.st_size));
+  FileByteSource source(static_cast<std::uint64_t>(st.st_size),
+                        [fd = fd.get()](std::uint64_t offset, std::span<std::uint8_t> out) {
+                          return PreadFully(fd, offset, out);
+                        });
   return OriginalFilenameFromPe(source);
-}
-
-void LowerAnsi(std::string& text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (IsLeadByte(b)) {
-      ++i;  // a trail byte may look like a letter but is none
-    } else if (b >= 'A' && b <= 'Z') {
-      text[i] = static_cast<char>(b + 32);
-    }
-  }
 }
 
 }  // namespace miwake

@@ -28,8 +28,4 @@ std::string ReadOriginalFilename(const std::string& name) {
   });
 }
 
-void LowerAnsi(std::string& text) {
-  if (!text.empty()) ::CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-}
-
 }  // namespace miwake

@@ -1,13 +1,13 @@
 #include "identify/version_refiner.h"
 
+#include "common/encoding.h"
 #include "common/text.h"
 #include "identify/kinds.h"
 
 namespace miwake {
 
 int ExecutableKindFromOriginalFilename(std::string_view original_filename) {
-  std::string extension = ExtensionOf(original_filename);
-  LowerAnsi(extension);
+  const std::string extension = LowerAnsi(ExtensionOf(original_filename));
   for (int code = kFirstExecutableSubKind; code <= kLastExecutableSubKind; ++code)
     if (extension == "." + std::string(KindExtension(code))) return code;
   return kKindExecutable;

@@ -14,9 +14,6 @@ namespace miwake {
 // when the first translation's string table has no such value.
 std::string ReadOriginalFilename(const std::string& name);
 
-// Lower-cases ANSI text as the system does (CharLowerBuffA on Windows).
-void LowerAnsi(std::string& text);
-
 // The sub-kind whose extension the OriginalFilename carries, or 105.
 int ExecutableKindFromOriginalFilename(std::string_view original_filename);
 

@@ -38,22 +38,6 @@ constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz
 
 }  // namespace
 
-std::size_t LeafStart(std::string_view path, NameStyle style) {
-  if (style == NameStyle::kWindows) return LastDelimiterEnd(path, "\\/:", nullptr);
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? 0 : slash + 1;
-}
-
-std::string JoinPath(std::string_view folder, std::string_view leaf, NameStyle style) {
-  std::string path;
-  path.reserve(folder.size() + 1 + leaf.size());
-  path = folder;
-  if (!folder.empty() && LeafStart(folder, style) != folder.size())
-    path += style == NameStyle::kWindows ? '\\' : '/';
-  path += leaf;
-  return path;
-}
-
 bool IsUtf8(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
     // Most bytes of most names.

@@ -6,18 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/text.h"
+
 namespace miwake {
-
-enum class NameStyle {
-  kPosix,    // "/" separates, and no other byte does
-  kWindows,  // "\", "/" and ":" separate, but not as a double-byte character's second byte
-};
-
-// The position where the leaf of `path` starts.
-std::size_t LeafStart(std::string_view path, NameStyle style);
-
-// `leaf` inside `folder`, with one separator between them.
-std::string JoinPath(std::string_view folder, std::string_view leaf, NameStyle style);
 
 bool IsUtf8(std::string_view bytes);
 

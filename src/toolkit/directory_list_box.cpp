@@ -4,6 +4,7 @@
 
 #include "common/app_error.h"
 #include "common/io_error_text.h"
+#include "common/text.h"
 #include "common/win32_handle.h"
 #include "toolkit/folder_controls_win32.h"
 
@@ -17,7 +18,8 @@ constexpr int kItemHeight = 18;
 std::vector<std::string> Subfolders(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA data{};
-  const FindHandle find(::FindFirstFileA(JoinPath(folder, "*.*").c_str(), &data));
+  const FindHandle find(
+      ::FindFirstFileA(JoinPath(folder, "*.*", NameStyle::kWindowsBackslash).c_str(), &data));
   for (bool more = static_cast<bool>(find); more; more = ::FindNextFileA(find.get(), &data)) {
     if (IsListedFolder(data.cFileName, data.dwFileAttributes)) names.push_back(data.cFileName);
   }

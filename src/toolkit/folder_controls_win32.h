@@ -1,5 +1,5 @@
 // What the drive selector and the folder list share: the text rules of the
-// user's ANSI code page, the volume query and the drawing of an item.
+// user's locale and the volume query.
 #pragma once
 
 #include <windows.h>
@@ -7,14 +7,11 @@
 #include <array>
 #include <string>
 
-#include "toolkit/window.h"
+#include "common/encoding.h"
+#include "common/gdi_handle_win32.h"
+#include "toolkit/owner_draw.h"
 
 namespace miwake {
-
-inline std::string LowerAnsi(std::string text) {
-  ::CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-  return text;
-}
 
 // The bitmaps of the given names from the control's module.
 template <std::size_t N>
@@ -62,29 +59,6 @@ inline bool VolumeInformation(const std::string& root, DWORD& flags, std::string
                                           nullptr, 0) != 0;
   if (label != nullptr) *label = ok ? name : "";
   return ok;
-}
-
-// Draws an item's background, and its picture and text vertically centred,
-// each at its distance from the item's left edge.
-inline void DrawPictureItem(const DRAWITEMSTRUCT& item, HBITMAP picture, int picture_left,
-                            int text_left, const std::string& text) {
-  const bool selected = (item.itemState & ODS_SELECTED) != 0;
-  const HDC dc = item.hDC;
-  ::FillRect(dc, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  const RECT& r = item.rcItem;
-  if (picture != nullptr) {
-    DrawTransparent(dc, picture,
-                    {r.left + picture_left, (r.top + r.bottom - GlyphSize(picture).cy) / 2});
-  }
-  RECT text_box{r.left + text_left, r.top, r.right, r.bottom};
-  const int saved = ::SaveDC(dc);
-  ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
-  ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
-  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &text_box,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  ::RestoreDC(dc, saved);
-  if ((item.itemState & ODS_FOCUS) != 0) ::DrawFocusRect(dc, &item.rcItem);
 }
 
 }  // namespace miwake

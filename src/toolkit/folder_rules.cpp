@@ -7,10 +7,6 @@
 namespace miwake {
 namespace {
 
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
 // Where the backslashes stand, second bytes of double-byte characters aside.
 std::vector<std::size_t> Backslashes(std::string_view path) {
   std::vector<std::size_t> found;
@@ -22,11 +18,6 @@ std::vector<std::size_t> Backslashes(std::string_view path) {
     }
   }
   return found;
-}
-
-bool EndsInBackslash(std::string_view path) {
-  const auto at = Backslashes(path);
-  return !at.empty() && at.back() + 1 == path.size();
 }
 
 // Just past the root's backslash: "C:\" or "\\server\share\".
@@ -65,24 +56,19 @@ std::string DriveItemText(char letter, unsigned drive_type, std::string_view lab
 
 std::optional<std::size_t> DriveItemIndex(std::span<const std::string> texts, char letter) {
   for (std::size_t i = 0; i < texts.size(); ++i) {
-    if (texts[i].size() >= 2 && Lower(texts[i][0]) == Lower(letter) && texts[i][1] == ':') return i;
+    if (texts[i].size() >= 2 && LowerAscii(texts[i][0]) == LowerAscii(letter) && texts[i][1] == ':')
+      return i;
   }
   return std::nullopt;
 }
 
 char DriveOf(std::string_view folder) {
-  return folder.empty() ? '\0' : Lower(folder[0]);
+  return folder.empty() ? '\0' : LowerAscii(folder[0]);
 }
 
 std::string RootOf(char drive) {
   const char upper = drive >= 'a' && drive <= 'z' ? static_cast<char>(drive - ('a' - 'A')) : drive;
   return {upper, ':', '\\'};
-}
-
-std::string JoinPath(std::string_view folder, std::string_view name) {
-  std::string path(folder);
-  if (!EndsInBackslash(path)) path += '\\';
-  return path += name;
 }
 
 std::vector<FolderItem> FolderListItems(std::string_view current,
@@ -105,7 +91,8 @@ std::vector<FolderItem> FolderListItems(std::string_view current,
   items.back().picture = FolderPicture::kCurrent;
   const int indent = 6 + 4 * static_cast<int>(backslashes.size());
   for (const std::string& name : subfolders) {
-    items.push_back({name, FolderPicture::kClosed, indent, JoinPath(current, name)});
+    items.push_back({name, FolderPicture::kClosed, indent,
+                     JoinPath(current, name, NameStyle::kWindowsBackslash)});
   }
   return items;
 }

@@ -39,9 +39,6 @@ char DriveOf(std::string_view folder);
 // "A:\" for drive a.
 std::string RootOf(char drive);
 
-// The folder and a name in it, with one backslash between them.
-std::string JoinPath(std::string_view folder, std::string_view name);
-
 enum class FolderPicture { kOpen, kClosed, kCurrent };
 
 struct FolderItem {

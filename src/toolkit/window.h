@@ -1,8 +1,9 @@
 // The base of every window of the program: the window procedure that finds
 // its object, the guard that shows an escaping error in the application
-// error box, the controls made from the window's table, Tab, Enter and
-// Alt+mnemonic as dialogs have them, and the focus kept while the window is
-// inactive.
+// error box, and the focus kept while the window is inactive (window.cpp);
+// the controls made from the window's table (window_controls.cpp); Tab, Enter
+// and Alt+mnemonic as dialogs have them (dialog_keys.cpp); the buttons drawn
+// by the window (owner_draw.h).
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,7 @@
 
 #include "common/gdi_handle_win32.h"
 #include "common/message_box.h"
+#include "toolkit/owner_draw.h"
 
 namespace miwake {
 
@@ -85,11 +87,6 @@ class CustomControl {
 
 std::string WindowText(HWND window);
 
-// The size of one of `count` glyphs side by side in a bitmap.
-SIZE GlyphSize(HBITMAP bitmap, int count = 1);
-// Draws glyph `index` without the colour of its bottom-left pixel.
-void DrawTransparent(HDC dc, HBITMAP bitmap, POINT at, int index = 0, int count = 1);
-
 // A derived class destroys its window in its own destructor when it handles
 // WM_DESTROY: by the base's destructor its handlers are gone.
 class Window {
@@ -153,7 +150,6 @@ class Window {
   HBITMAP GlyphOf(int id) const;
   HFONT FontOf(const ControlRow& row) const;
   COLORREF TextColourOf(const ControlRow& row) const;
-  void DrawButton(const DRAWITEMSTRUCT& item, const ControlRow& row);
 
   const WindowDesign& design_;
   AppMessageBox& boxes_;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "common/io_error_text.h"
 
 namespace miwake {
@@ -26,6 +28,24 @@ TEST(TextTest, FindsAndReplacesTheExtension) {
     EXPECT_EQ(ReplaceExtension(name, ".txt"), with_txt) << name;
   }
   EXPECT_EQ(LastDelimiterEnd("表", "\\", nullptr), 0u) << "a trail byte first is no backslash";
+}
+
+TEST(TextTest, JoinsAndSplitsPaths) {
+  // A folder joined with the leaf "x"; 表 and ソ end in a backslash's byte.
+  constexpr auto kPosix = NameStyle::kPosix, kWin = NameStyle::kWindows,
+                 kBs = NameStyle::kWindowsBackslash;
+  const std::tuple<const char*, NameStyle, const char*> joins[] = {
+      {"dir", kPosix, "dir/x"}, {"dir/", kPosix, "dir/x"},
+      {"", kPosix, "x"},        {"a\\b", kPosix, "a\\b/x"},
+      {"C:\\", kWin, "C:\\x"},  {"C:", kWin, "C:x"},
+      {"d/", kWin, "d/x"},      {"\x95\x5c", kWin, "\x95\x5c\\x"},
+      {"", kBs, "\\x"},         {"C:\\", kBs, "C:\\x"},
+      {"C:", kBs, "C:\\x"},     {"C:\\ソ", kBs, "C:\\ソ\\x"}};
+  for (const auto& [folder, style, expected] : joins) {
+    const std::string joined = JoinPath(folder, "x", style);
+    EXPECT_EQ(joined, expected) << folder;
+    EXPECT_EQ(LeafStart(joined, style), joined.size() - 1) << folder;
+  }
 }
 
 TEST(TextTest, SameTextAsciiFoldsOnlyAsciiLettersAndErrorTexts) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/encoding.h"
 #include "identify/kinds.h"
 #include "identify/version_refiner.h"
 #include "support/sample_files.h"
@@ -166,9 +167,7 @@ TEST(VersionRefinerTest, TheExtensionOfTheOriginalFilenamePicksTheKind) {
                            "a.dll\\b", "a.dll:b", "x.ＤＬＬ", "x.d11"})
     EXPECT_EQ(ExecutableKindFromOriginalFilename(name), kKindExecutable) << name;
   // A trail byte that looks like a capital letter is none.
-  std::string text = "AZア.DLL@[";
-  LowerAnsi(text);
-  EXPECT_EQ(text, "azア.dll@[");
+  EXPECT_EQ(LowerAnsi("AZア.DLL@["), "azア.dll@[");
 }
 
 }  // namespace

@@ -39,19 +39,7 @@
 namespace miwake {
 namespace {
 
-TEST(BatchNames, JoinsSplitsAndEncodes) {
-  // A folder joined with the leaf "x"; the last, 表, ends in a backslash's byte.
-  constexpr auto kPosix = NameStyle::kPosix, kWin = NameStyle::kWindows;
-  const std::tuple<const char*, NameStyle, const char*> joins[] = {
-      {"dir", kPosix, "dir/x"},   {"dir/", kPosix, "dir/x"},        {"", kPosix, "x"},
-      {"a\\b", kPosix, "a\\b/x"}, {"C:\\", kWin, "C:\\x"},          {"C:", kWin, "C:x"},
-      {"d/", kWin, "d/x"},        {"\x95\x5c", kWin, "\x95\x5c\\x"}};
-  for (const auto& [folder, style, expected] : joins) {
-    const std::string joined = JoinPath(folder, "x", style);
-    EXPECT_EQ(joined, expected) << folder;
-    EXPECT_EQ(LeafStart(joined, style), joined.size() - 1) << folder;
-  }
-
+TEST(BatchNames, Encodes) {
   // Valid UTF-8 (shown empty) with the lowest and highest leads, then invalid: overlong, Shift-JIS
   // テ, overlong, a surrogate, above U+10FFFF, cut short; '?' stands for each U+FFFD shown.
   const std::pair<std::string, std::string> texts[] = {
