@@ -14,7 +14,6 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -36,6 +35,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
 #include "common/unique_fd_posix.h"
 #include "corpus.h"
 #include "tree.h"
@@ -49,9 +51,6 @@ constexpr std::size_t kFirstBlock = 2500;
 constexpr std::array<int, 2> kThreadCounts{1, 2};
 constexpr double kRateTarget = 100.0;  // miwake rate / libmagic rate, at least
 constexpr double kFloorTarget = 1.3;   // miwake time / floor time, at most
-// Small batches share the files fairly between the processes when today's
-// miwake, which takes no folder, is given the names.
-constexpr std::size_t kBatchArgumentBytes = 128 * 1024;
 
 [[noreturn]] void ThrowErrno(const std::string& what) {
   throw std::system_error(errno, std::generic_category(), what);
@@ -61,7 +60,6 @@ struct Options {
   std::string cache = "build/bench-tree";
   std::size_t files = 50000;
   std::string miwake = MIWAKE_TOOL_PATH;
-  std::string mode = "auto";
   int repetitions = 3;
   std::string test_data = MIWAKE_TEST_DATA_DIR;
 };
@@ -113,135 +111,12 @@ Output RunProgram(const std::vector<std::string>& args, bool keep) {
   return out;
 }
 
-class Miwake {
- public:
-  Miwake(const Options& options, const std::string& root, const std::vector<std::string>& files)
-      : program_(options.miwake), root_(root) {
-    recursive_ = options.mode == "recursive" ||
-                 (options.mode == "auto" &&
-                  RunProgram({program_, "--help"}, true).text.find("--jobs") != std::string::npos);
-    if (recursive_) return;
-    // A miwake without -r is given the names, in batches within the argument limit.
-    std::vector<std::string> batch;
-    std::size_t bytes = 0;
-    for (const std::string& f : files) {
-      if (!batch.empty() && bytes + f.size() + 1 + sizeof(char*) > kBatchArgumentBytes) {
-        batches_.push_back(std::move(batch));
-        batch.clear();
-        bytes = 0;
-      }
-      batch.push_back(f);
-      bytes += f.size() + 1 + sizeof(char*);
-    }
-    if (!batch.empty()) batches_.push_back(std::move(batch));
-  }
-
-  std::string Describe() const {
-    return recursive_ ? program_ + " -r --json --jobs N " + root_
-                      : program_ + " --json FILE... (no -r yet: the files are named on " +
-                            std::to_string(batches_.size()) + " command lines, N at a time)";
-  }
-
-  Output Run(int threads, bool keep) const {
-    if (recursive_)
-      return RunProgram({program_, "-r", "--json", "--jobs", std::to_string(threads), root_}, keep);
-    std::vector<Output> outputs(batches_.size());
-    std::atomic<std::size_t> next{0};
-    std::exception_ptr failure;
-    std::mutex failure_mutex;
-    {
-      std::vector<std::jthread> workers;
-      for (int t = 0; t < threads; ++t)
-        workers.emplace_back([&] {
-          try {
-            for (std::size_t i; (i = next++) < batches_.size();) {
-              std::vector<std::string> args{program_, "--json"};
-              args.insert(args.end(), batches_[i].begin(), batches_[i].end());
-              outputs[i] = RunProgram(args, keep);
-            }
-          } catch (...) {
-            const std::lock_guard lock(failure_mutex);
-            failure = std::current_exception();
-          }
-        });
-    }
-    if (failure) std::rethrow_exception(failure);
-    Output all;
-    for (Output& o : outputs) {
-      all.lines += o.lines;
-      all.text += o.text;
-    }
-    return all;
-  }
-
- private:
-  std::string program_;
-  std::string root_;
-  bool recursive_ = false;
-  std::vector<std::vector<std::string>> batches_;
-};
+Output RunMiwake(const Options& options, const std::string& root, int threads, bool keep) {
+  return RunProgram({options.miwake, "-r", "--json", "--jobs", std::to_string(threads), root},
+                    keep);
+}
 
 // ---- Checking miwake's answers against what the generator made ----
-
-// The string value of `"key":` in a line of miwake's JSON.
-std::optional<std::string> JsonString(std::string_view line, std::string_view key) {
-  const std::string pattern = "\"" + std::string(key) + "\":\"";
-  std::size_t at = line.find(pattern);
-  if (at == std::string_view::npos) return std::nullopt;
-  std::string value;
-  for (at += pattern.size(); at < line.size(); ++at) {
-    const char c = line[at];
-    if (c == '"') return value;
-    if (c != '\\') {
-      value += c;
-      continue;
-    }
-    if (++at >= line.size()) return std::nullopt;
-    switch (line[at]) {
-      case 'n':
-        value += '\n';
-        break;
-      case 't':
-        value += '\t';
-        break;
-      case 'r':
-        value += '\r';
-        break;
-      case 'b':
-        value += '\b';
-        break;
-      case 'f':
-        value += '\f';
-        break;
-      case 'u': {
-        unsigned code = 0;
-        if (at + 4 >= line.size() ||
-            std::from_chars(line.data() + at + 1, line.data() + at + 5, code, 16).ptr !=
-                line.data() + at + 5 ||
-            code >= 0x80)
-          return std::nullopt;  // miwake escapes control bytes only
-        value += static_cast<char>(code);
-        at += 4;
-        break;
-      }
-      default:
-        value += line[at];
-        break;
-    }
-  }
-  return std::nullopt;
-}
-
-std::optional<int> JsonInt(std::string_view line, std::string_view key) {
-  const std::string pattern = "\"" + std::string(key) + "\":";
-  const std::size_t at = line.find(pattern);
-  if (at == std::string_view::npos) return std::nullopt;
-  int value = 0;
-  const char* first = line.data() + at + pattern.size();
-  if (std::from_chars(first, line.data() + line.size(), value).ec != std::errc())
-    return std::nullopt;
-  return value;
-}
 
 // Every file once, none unreadable; a kind other than the one made is only
 // reported, as the generator's guess and not the classifier's fault.
@@ -256,21 +131,23 @@ bool CheckAnswers(const Output& output, const Tree& tree) {
     const std::size_t end = rest.find('\n');
     const std::string_view line = rest.substr(0, end);
     rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-    const auto path = JsonString(line, "path");
-    const auto code = JsonInt(line, "code");
-    if (!path || !code) {
+    const auto answer = nlohmann::json::parse(line, nullptr, false);
+    if (answer.is_discarded() || !answer.contains("path") || !answer["path"].is_string() ||
+        !answer.contains("code") || !answer["code"].is_number_integer()) {
       ++malformed;
       continue;
     }
-    const auto it = made.find(*path);
+    const std::string path = answer["path"];
+    const int code = answer["code"];
+    const auto it = made.find(path);
     if (it == made.end()) {
       ++unknown;
       continue;
     }
-    if (++seen[*path] > 1) ++repeated;
-    if (*code < 0) ++unreadable;
-    if (*code != it->second->expected_kind)
-      ++surprises[it->second->family][{it->second->expected_kind, *code}];
+    if (++seen[path] > 1) ++repeated;
+    if (code < 0) ++unreadable;
+    if (code != it->second->expected_kind)
+      ++surprises[it->second->family][{it->second->expected_kind, code}];
   }
   for (const auto& [family, counts] : surprises)
     for (const auto& [kinds, n] : counts)
@@ -447,47 +324,25 @@ struct Measure {
   std::map<int, std::vector<double>> cpu;
 };
 
-std::optional<std::size_t> ParseCount(std::string_view arg, std::string_view flag) {
-  if (!arg.starts_with(flag)) return std::nullopt;
-  arg.remove_prefix(flag.size());
-  std::size_t value = 0;
-  const auto [end, ec] = std::from_chars(arg.data(), arg.data() + arg.size(), value);
-  if (ec != std::errc() || end != arg.data() + arg.size() || value == 0)
-    throw std::invalid_argument("bad value in " + std::string(flag) + std::string(arg));
-  return value;
-}
-
-constexpr const char* kUsage =
-    "usage: miwake_tree_bench [--cache=DIR] [--files=N] [--repetitions=N]\n"
-    "                         [--miwake=PATH] [--mode=auto|recursive|files]\n"
-    "  --cache        where the tree is kept (build/bench-tree)\n"
-    "  --files        files in the tree (50000)\n"
-    "  --repetitions  timed runs of each measurement; the median counts (3)\n"
-    "  --miwake       the miwake program to measure (the one of this build)\n"
-    "  --mode         recursive: miwake -r --json --jobs N TREE; files: the names\n"
-    "                 on the command line, N processes at once; auto: recursive\n"
-    "                 when miwake --help mentions --jobs\n";
-
 Options ParseOptions(int argc, char** argv) {
   Options o;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--help") {
-      std::fputs(kUsage, stdout);
-      std::exit(0);
-    } else if (arg.starts_with("--cache=")) {
-      o.cache = arg.substr(8);
-    } else if (const auto n = ParseCount(arg, "--files=")) {
-      o.files = *n;
-    } else if (const auto r = ParseCount(arg, "--repetitions=")) {
-      o.repetitions = static_cast<int>(std::min<std::size_t>(*r, 100));
-    } else if (arg.starts_with("--miwake=")) {
-      o.miwake = arg.substr(9);
-    } else if (arg == "--mode=auto" || arg == "--mode=recursive" || arg == "--mode=files") {
-      o.mode = arg.substr(7);
-    } else {
-      throw std::invalid_argument("unknown argument " + std::string(arg) + "\n" + kUsage);
-    }
+  CLI::App app(
+      "Speed of miwake -r --json --jobs N over a folder tree, against libmagic and a\n"
+      "bare walk, in the same run.",
+      "miwake_tree_bench");
+  app.add_option("--cache", o.cache, "where the tree is kept")->capture_default_str();
+  app.add_option("--files", o.files, "files in the tree")
+      ->check(CLI::PositiveNumber)
+      ->capture_default_str();
+  app.add_option("--repetitions", o.repetitions,
+                 "timed runs of each measurement; the median counts")
+      ->check(CLI::Range(1, 100))
+      ->capture_default_str();
+  app.add_option("--miwake", o.miwake, "the miwake program to measure")->capture_default_str();
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    std::exit(app.exit(e));
   }
   return o;
 }
@@ -554,8 +409,7 @@ int Run(int argc, char** argv) {
   const Listing listing = ListTree(tree.root);
   const std::size_t file_count = listing.files.size();
 
-  const Miwake miwake(options, tree.root, listing.files);
-  std::printf("miwake: %s\n", miwake.Describe().c_str());
+  std::printf("miwake: %s -r --json --jobs N %s\n", options.miwake.c_str(), tree.root.c_str());
   std::vector<MagicCookie> cookies;
   for (int t = 0; t < kThreadCounts.back(); ++t) cookies.push_back(LoadMagic());
 
@@ -567,7 +421,7 @@ int Run(int argc, char** argv) {
   std::vector<Measure> measures{
       {"miwake -r --json",
        [&](int t) {
-         if (miwake.Run(t, false).lines != file_count)
+         if (RunMiwake(options, tree.root, t, false).lines != file_count)
            throw std::runtime_error("miwake printed another number of lines than files");
        },
        {},
@@ -589,7 +443,7 @@ int Run(int argc, char** argv) {
   };
   // The untimed pass: every answer checked once, with every thread count.
   for (const int t : kThreadCounts)
-    if (!CheckAnswers(miwake.Run(t, true), tree)) return 1;
+    if (!CheckAnswers(RunMiwake(options, tree.root, t, true), tree)) return 1;
   for (std::size_t m = 1; m < measures.size(); ++m) measures[m].run(kThreadCounts.back());
 
   // Rounds that rotate the order, so that the load of other processes on

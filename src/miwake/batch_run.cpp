@@ -76,17 +76,18 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
               const RunEnvironment& env) {
   const NameStyle style = env.cp932_names ? NameStyle::kWindows : NameStyle::kPosix;
   const bool only_mismatches = options.mismatches || options.fix;
-  Report report(env.out, env.err,
-                {.json = options.json,
-                 .with_names = names.size() > 1 || options.recursive || only_mismatches,
-                 .explain = options.explain,
-                 .utf8_texts = env.utf8_texts,
-                 .cp932_names = env.cp932_names,
-                 .flush_lines = env.out_is_terminal});
-  if (env.err_is_terminal && !options.json) report.ShowProgress(SteadyMilliseconds());
+  const auto report =
+      MakeReport(env.out, env.err,
+                 {.json = options.json,
+                  .with_names = names.size() > 1 || options.recursive || only_mismatches,
+                  .explain = options.explain,
+                  .utf8_texts = env.utf8_texts,
+                  .cp932_names = env.cp932_names,
+                  .flush_lines = env.out_is_terminal});
+  if (env.err_is_terminal && !options.json) report->ShowProgress(SteadyMilliseconds());
   NameSource source(names, options.recursive, style, env.files, env.folders);
   RunTally tally;
-  Fixer fixer(env.files, report, options, tally);
+  Fixer fixer(env.files, *report, options, tally);
   bool all_done = true, stopped = false;
   std::size_t seen = 0;
 
@@ -99,14 +100,14 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
   run.make_work = [&] { return std::make_unique<IdentifyWork>(env.make_files(), options.explain); };
   const auto emit = [&](BatchItem& item) {
     if (item.state != ItemState::kFile) {
-      report.Problem(item);
+      report->Problem(item);
       all_done = false;
       return true;
     }
     if (options.fix && fixer.IsJournal(item.path)) return true;
     if (item.code == kKindUnreadable) all_done = false;
     if (!only_mismatches) {
-      report.File(item, std::nullopt);
+      report->File(item, std::nullopt);
       return true;
     }
     // Only the summary of the mismatches needs the tally.
@@ -124,31 +125,32 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
       // The journal was not made: nothing was renamed for this file.
       if (stopped && rename.step == RenameStep::kListed) return false;
     }
-    report.File(item, rename);
+    report->File(item, rename);
     return !stopped;
   };
   run.emit = [&](BatchItem& item) {
     const bool go_on = emit(item);
-    report.Progress(++seen, source.CurrentFolder());
+    report->Progress(++seen, source.CurrentFolder());
     return go_on;
   };
   RunOrdered(run);
-  report.Finish();
-  if (only_mismatches && !stopped) report.Summary(tally);
+  report->Finish();
+  if (only_mismatches && !stopped) report->Summary(tally);
   return all_done;
 }
 
 bool RunUndo(const std::string& journal, bool json, const RunEnvironment& env) {
-  Report report(env.out, env.err,
-                {.json = json, .utf8_texts = env.utf8_texts, .cp932_names = env.cp932_names});
+  const auto report =
+      MakeReport(env.out, env.err,
+                 {.json = json, .utf8_texts = env.utf8_texts, .cp932_names = env.cp932_names});
   const UndoResult result = UndoRenames(env.files, journal);
   if (!result.read) {
-    report.ErrorLine(journal, result.error);
+    report->ErrorLine(journal, result.error);
     return false;
   }
   bool all_back = true;
   for (const UndoItem& item : result.items) {
-    report.Undo(item);
+    report->Undo(item);
     all_back = all_back && (item.outcome == UndoOutcome::kRestored ||
                             item.outcome == UndoOutcome::kAlreadyOriginal);
   }

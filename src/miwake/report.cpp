@@ -3,9 +3,9 @@
 #include <array>
 #include <nlohmann/json.hpp>
 
-#include "identify/kinds.h"
 #include "common/encoding.h"
 #include "common/io_error_text.h"
+#include "identify/kinds.h"
 
 namespace miwake {
 namespace {
@@ -68,112 +68,60 @@ const char* UndoName(UndoOutcome outcome) {
   return "";
 }
 
-}  // namespace
+class TextReport final : public Report {
+  using Report::Report;
 
-Report::Report(std::ostream& out, std::ostream& err, const ReportStyle& style)
-    : out_(out),
-      err_(err),
-      style_(style),
-      names_(style.cp932_names ? NameStyle::kWindows : NameStyle::kPosix) {}
-
-std::string Report::Name(std::string_view name) const {
-  return style_.cp932_names && style_.utf8_texts ? Cp932ToUtf8(name) : std::string(name);
-}
-
-std::string Report::Text(std::string_view cp932) const {
-  return style_.utf8_texts ? Cp932ToUtf8(cp932) : std::string(cp932);
-}
-
-bool Report::PlainUtf8(std::string_view name) {
-  // '/' is no byte of a longer UTF-8 sequence, so both parts can be checked
-  // on their own.
-  const std::size_t leaf = name.rfind('/') + 1;
-  const std::string_view folder = name.substr(0, leaf);
-  if (folder != plain_folder_) {
-    if (!IsUtf8(folder) || NeedsEscape(folder)) return false;
-    plain_folder_ = folder;
+  void FileLines(const BatchItem& item, const std::optional<Rename>& rename) override {
+    if (style_.with_names) line_ += Name(item.path) + ": ";
+    line_ += KindFields(item.code);
+    line_ += '\n';
+    if (style_.explain) Explanation(item.why);
+    if (rename && rename->step == RenameStep::kRenamed)
+      line_ += "  renamed to " + Name(rename->to) + '\n';
+    if (rename && rename->step == RenameStep::kDryRun)
+      line_ += "  would be renamed to " + Name(rename->to) + '\n';
   }
-  return IsUtf8(name.substr(leaf)) && !NeedsEscape(name.substr(leaf));
-}
-
-void Report::JsonName(std::string_view key, std::string_view name) {
-  line_ += '"';
-  line_ += key;
-  line_ += "\":";
-  if (!style_.cp932_names && PlainUtf8(name)) {
-    // What the library would write.
-    line_ += '"';
-    line_ += name;
-    line_ += '"';
-    return;
+  void SummaryLines(const RunTally& tally) override {
+    line_ += std::to_string(tally.files) + " files, " + std::to_string(tally.mismatches) +
+             " mismatched\n";
+    for (const auto& [code, count] : tally.kinds) {
+      std::string n = std::to_string(count);
+      line_ += std::string(n.size() < 8 ? 8 - n.size() : 0, ' ') + n + "  " +
+               Text(KindLabel(code).value_or("判別不能")) + '\n';
+    }
+    if (tally.journal)
+      line_ += std::to_string(tally.renamed) + " renamed; journal " + Name(*tally.journal) + '\n';
   }
-  const bool exact = style_.cp932_names || IsUtf8(name);
-  AppendJson(line_, style_.cp932_names ? Cp932ToUtf8(name)
-                    : exact            ? std::string(name)
-                                       : LossyUtf8(name));
-  if (exact) return;
-  line_ += ",\"";
-  line_ += key;
-  line_ += "_bytes\":\"";
-  line_ += Base64(name);
-  line_ += '"';
-}
-
-const std::string& Report::KindFields(int code) {
-  // The same few kinds come again and again: their fields are made once.
-  auto [it, added] = kind_fields_.try_emplace(code);
-  if (!added) return it->second;
-  std::string& fields = it->second;
-  if (style_.json) {
-    const auto label = KindLabel(code);
-    const auto sentence = IdentifySentence(code);
-    ordered_json j;
-    j["code"] = code;
-    j["extension"] = KindExtension(code);
-    j["label"] = label ? ordered_json(Cp932ToUtf8(*label)) : ordered_json(nullptr);
-    j["sentence"] = sentence ? ordered_json(Cp932ToUtf8(*sentence)) : ordered_json(nullptr);
-    AppendJson(fields, j);
-    fields.front() = ',';
-    fields.pop_back();
-  } else {
-    fields = Text(IdentifySentence(code).value_or(std::string()));
+  void UndoLines(const UndoItem& item) override {
+    // Names not given back are told on the error stream only.
+    if (item.outcome != UndoOutcome::kRestored && item.outcome != UndoOutcome::kAlreadyOriginal)
+      return;
+    line_ += Name(item.renamed) + " -> " + Name(item.original);
+    if (item.outcome == UndoOutcome::kAlreadyOriginal) line_ += " (had it already)";
+    line_ += '\n';
   }
-  return fields;
-}
-
-void Report::Explanation(const KindReasons& why) {
-  const auto text_or_null = [](const std::string& s) {
-    return s.empty() ? ordered_json(nullptr) : ordered_json(Cp932ToUtf8(s));
-  };
-  if (style_.json) {
-    ordered_json j;
-    j["block_size"] = why.block_size;
-    j["text_bytes"] = why.text_bytes;
-    j["signature"] = text_or_null(why.signature);
-    j["signature_offset"] = why.signature_offset;
-    j["app_name"] = text_or_null(why.app_name);
-    j["app_name_offset"] = why.app_name_offset;
-    j["original_filename"] =
-        why.original_filename ? ordered_json(Cp932ToUtf8(*why.original_filename)) : nullptr;
-    line_ += ",\"explain\":";
-    AppendJson(line_, j);
-    return;
+  std::string MakeKindFields(int code) const override {
+    return Text(IdentifySentence(code).value_or(std::string()));
   }
-  line_ += "  " + std::to_string(why.block_size) + " bytes read, " +
-           std::to_string(why.text_bytes) + " of them text";
-  if (!why.signature.empty())
-    line_ +=
-        "; signature \"" + Text(why.signature) + "\" at " + std::to_string(why.signature_offset);
-  if (!why.app_name.empty())
-    line_ +=
-        "; application \"" + Text(why.app_name) + "\" at " + std::to_string(why.app_name_offset);
-  if (why.original_filename) line_ += "; OriginalFilename \"" + Text(*why.original_filename) + '"';
-  line_ += '\n';
-}
+  void Explanation(const KindReasons& why) {
+    line_ += "  " + std::to_string(why.block_size) + " bytes read, " +
+             std::to_string(why.text_bytes) + " of them text";
+    if (!why.signature.empty())
+      line_ +=
+          "; signature \"" + Text(why.signature) + "\" at " + std::to_string(why.signature_offset);
+    if (!why.app_name.empty())
+      line_ +=
+          "; application \"" + Text(why.app_name) + "\" at " + std::to_string(why.app_name_offset);
+    if (why.original_filename)
+      line_ += "; OriginalFilename \"" + Text(*why.original_filename) + '"';
+    line_ += '\n';
+  }
+};
 
-void Report::File(const BatchItem& item, const std::optional<Rename>& rename) {
-  line_.clear();
-  if (style_.json) {
+class JsonReport final : public Report {
+  using Report::Report;
+
+  void FileLines(const BatchItem& item, const std::optional<Rename>& rename) override {
     line_ += '{';
     JsonName("path", item.path);
     line_ += KindFields(item.code);
@@ -189,16 +137,137 @@ void Report::File(const BatchItem& item, const std::optional<Rename>& rename) {
       line_ += '}';
     }
     line_ += "}\n";
-  } else {
-    if (style_.with_names) line_ += Name(item.path) + ": ";
-    line_ += KindFields(item.code);
-    line_ += '\n';
-    if (style_.explain) Explanation(item.why);
-    if (rename && rename->step == RenameStep::kRenamed)
-      line_ += "  renamed to " + Name(rename->to) + '\n';
-    if (rename && rename->step == RenameStep::kDryRun)
-      line_ += "  would be renamed to " + Name(rename->to) + '\n';
   }
+  void SummaryLines(const RunTally& tally) override {
+    ordered_json kinds = ordered_json::array();
+    for (const auto& [code, count] : tally.kinds) {
+      const auto label = KindLabel(code);
+      kinds.push_back({{"code", code},
+                       {"label", label ? ordered_json(Cp932ToUtf8(*label)) : nullptr},
+                       {"files", count}});
+    }
+    ordered_json j;
+    j["files"] = tally.files;
+    j["mismatches"] = tally.mismatches;
+    j["kinds"] = std::move(kinds);
+    if (tally.journal) j["renamed"] = tally.renamed;
+    line_ += "{\"summary\":";
+    AppendJson(line_, j);
+    line_.pop_back();
+    if (tally.journal) {
+      line_ += ',';
+      JsonName("journal", *tally.journal);
+    }
+    line_ += "}}\n";
+  }
+  void UndoLines(const UndoItem& item) override {
+    line_ += '{';
+    JsonName("original", item.original);
+    line_ += ',';
+    JsonName("renamed", item.renamed);
+    line_ += ",\"outcome\":\"";
+    line_ += UndoName(item.outcome);
+    line_ += "\"}\n";
+  }
+  std::string MakeKindFields(int code) const override {
+    const auto label = KindLabel(code);
+    const auto sentence = IdentifySentence(code);
+    ordered_json j;
+    j["code"] = code;
+    j["extension"] = KindExtension(code);
+    j["label"] = label ? ordered_json(Cp932ToUtf8(*label)) : ordered_json(nullptr);
+    j["sentence"] = sentence ? ordered_json(Cp932ToUtf8(*sentence)) : ordered_json(nullptr);
+    std::string fields;
+    AppendJson(fields, j);
+    fields.front() = ',';
+    fields.pop_back();
+    return fields;
+  }
+  void Explanation(const KindReasons& why) {
+    const auto text_or_null = [](const std::string& s) {
+      return s.empty() ? ordered_json(nullptr) : ordered_json(Cp932ToUtf8(s));
+    };
+    ordered_json j;
+    j["block_size"] = why.block_size;
+    j["text_bytes"] = why.text_bytes;
+    j["signature"] = text_or_null(why.signature);
+    j["signature_offset"] = why.signature_offset;
+    j["app_name"] = text_or_null(why.app_name);
+    j["app_name_offset"] = why.app_name_offset;
+    j["original_filename"] =
+        why.original_filename ? ordered_json(Cp932ToUtf8(*why.original_filename)) : nullptr;
+    line_ += ",\"explain\":";
+    AppendJson(line_, j);
+  }
+  // Whether a POSIX name is UTF-8 that JSON holds as it is. The files of a
+  // folder come together: the folder's part is checked once.
+  bool PlainUtf8(std::string_view name) {
+    // '/' is no byte of a longer UTF-8 sequence, so both parts can be checked
+    // on their own.
+    const std::size_t leaf = name.rfind('/') + 1;
+    const std::string_view folder = name.substr(0, leaf);
+    if (folder != plain_folder_) {
+      if (!IsUtf8(folder) || NeedsEscape(folder)) return false;
+      plain_folder_ = folder;
+    }
+    return IsUtf8(name.substr(leaf)) && !NeedsEscape(name.substr(leaf));
+  }
+  void JsonName(std::string_view key, std::string_view name) {
+    line_ += '"';
+    line_ += key;
+    line_ += "\":";
+    if (!style_.cp932_names && PlainUtf8(name)) {
+      // What the library would write.
+      line_ += '"';
+      line_ += name;
+      line_ += '"';
+      return;
+    }
+    const bool exact = style_.cp932_names || IsUtf8(name);
+    AppendJson(line_, style_.cp932_names ? Cp932ToUtf8(name)
+                      : exact            ? std::string(name)
+                                         : LossyUtf8(name));
+    if (exact) return;
+    line_ += ",\"";
+    line_ += key;
+    line_ += "_bytes\":\"";
+    line_ += Base64(name);
+    line_ += '"';
+  }
+
+  std::string plain_folder_;  // the last folder part PlainUtf8 found plain
+};
+
+}  // namespace
+
+std::unique_ptr<Report> MakeReport(std::ostream& out, std::ostream& err, const ReportStyle& style) {
+  if (style.json) return std::make_unique<JsonReport>(out, err, style);
+  return std::make_unique<TextReport>(out, err, style);
+}
+
+Report::Report(std::ostream& out, std::ostream& err, const ReportStyle& style)
+    : style_(style),
+      out_(out),
+      err_(err),
+      names_(style.cp932_names ? NameStyle::kWindows : NameStyle::kPosix) {}
+
+std::string Report::Name(std::string_view name) const {
+  return style_.cp932_names && style_.utf8_texts ? Cp932ToUtf8(name) : std::string(name);
+}
+
+std::string Report::Text(std::string_view cp932) const {
+  return style_.utf8_texts ? Cp932ToUtf8(cp932) : std::string(cp932);
+}
+
+const std::string& Report::KindFields(int code) {
+  // The same few kinds come again and again: their fields are made once.
+  auto [it, added] = kind_fields_.try_emplace(code);
+  if (added) it->second = MakeKindFields(code);
+  return it->second;
+}
+
+void Report::File(const BatchItem& item, const std::optional<Rename>& rename) {
+  FileLines(item, rename);
   EndLine();
   if (!rename) return;
   switch (rename->step) {
@@ -243,62 +312,17 @@ void Report::ErrorLine(std::string_view name, std::string_view shown) {
 }
 
 void Report::Summary(const RunTally& tally) {
-  line_.clear();
-  if (style_.json) {
-    ordered_json kinds = ordered_json::array();
-    for (const auto& [code, count] : tally.kinds) {
-      const auto label = KindLabel(code);
-      kinds.push_back({{"code", code},
-                       {"label", label ? ordered_json(Cp932ToUtf8(*label)) : nullptr},
-                       {"files", count}});
-    }
-    ordered_json j;
-    j["files"] = tally.files;
-    j["mismatches"] = tally.mismatches;
-    j["kinds"] = std::move(kinds);
-    if (tally.journal) j["renamed"] = tally.renamed;
-    line_ += "{\"summary\":";
-    AppendJson(line_, j);
-    line_.pop_back();
-    if (tally.journal) {
-      line_ += ',';
-      JsonName("journal", *tally.journal);
-    }
-    line_ += "}}\n";
-  } else {
-    line_ += std::to_string(tally.files) + " files, " + std::to_string(tally.mismatches) +
-             " mismatched\n";
-    for (const auto& [code, count] : tally.kinds) {
-      std::string n = std::to_string(count);
-      line_ += std::string(n.size() < 8 ? 8 - n.size() : 0, ' ') + n + "  " +
-               Text(KindLabel(code).value_or("判別不能")) + '\n';
-    }
-    if (tally.journal)
-      line_ += std::to_string(tally.renamed) + " renamed; journal " + Name(*tally.journal) + '\n';
-  }
+  SummaryLines(tally);
   EndLine();
 }
 
 void Report::Undo(const UndoItem& item) {
-  line_.clear();
-  if (style_.json) {
-    line_ += '{';
-    JsonName("original", item.original);
-    line_ += ',';
-    JsonName("renamed", item.renamed);
-    line_ += ",\"outcome\":\"";
-    line_ += UndoName(item.outcome);
-    line_ += "\"}\n";
-    EndLine();
-  }
+  UndoLines(item);
+  EndLine();
   switch (item.outcome) {
     case UndoOutcome::kRestored:
     case UndoOutcome::kAlreadyOriginal:
-      if (style_.json) return;
-      line_ += Name(item.renamed) + " -> " + Name(item.original);
-      if (item.outcome == UndoOutcome::kAlreadyOriginal) line_ += " (had it already)";
-      line_ += '\n';
-      return EndLine();
+      return;
     case UndoOutcome::kNameTaken:
       return ErrorLine(item.renamed, "not renamed back: \"" + Name(item.original) + "\" exists");
     case UndoOutcome::kMissing:

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -46,10 +47,12 @@ struct RunTally {
   std::optional<std::string> journal;  // when one was written
 };
 
+// The run's output, text or JSON. Shared by both: the output held back and
+// written in large pieces, the error stream's lines and the progress line.
 class Report {
  public:
   Report(std::ostream& out, std::ostream& err, const ReportStyle& style);
-  ~Report() { Finish(); }
+  virtual ~Report() { Finish(); }
   Report(const Report&) = delete;
   Report& operator=(const Report&) = delete;
 
@@ -72,26 +75,33 @@ class Report {
   void Finish();
   void Flush();
 
- private:
-  std::string Name(std::string_view name) const;
-  // Whether a POSIX name is UTF-8 that JSON holds as it is. The files of a
-  // folder come together: the folder's part is checked once.
-  bool PlainUtf8(std::string_view name);
-  std::string Text(std::string_view cp932) const;
-  void JsonName(std::string_view key, std::string_view name);
+ protected:
+  // Each appends its lines to line_.
+  virtual void FileLines(const BatchItem& item, const std::optional<Rename>& rename) = 0;
+  virtual void SummaryLines(const RunTally& tally) = 0;
+  virtual void UndoLines(const UndoItem& item) = 0;
+  // What follows a file's name for its kind.
+  virtual std::string MakeKindFields(int code) const = 0;
+
   const std::string& KindFields(int code);
-  void Explanation(const KindReasons& why);
+  std::string Name(std::string_view name) const;
+  std::string Text(std::string_view cp932) const;
+
+  const ReportStyle style_;
+  std::string line_;
+
+ private:
   void EndLine();
 
   std::ostream& out_;
   std::ostream& err_;
-  ReportStyle style_;
   NameStyle names_;
-  std::string line_;
-  std::string pending_;       // output not yet written
-  std::string plain_folder_;  // the last folder part PlainUtf8 found plain
+  std::string pending_;  // output not yet written
   std::map<int, std::string> kind_fields_;
   std::optional<ProgressLine> progress_;
 };
+
+// The text or the JSON printer, as the style says.
+std::unique_ptr<Report> MakeReport(std::ostream& out, std::ostream& err, const ReportStyle& style);
 
 }  // namespace miwake

@@ -410,12 +410,12 @@ TEST(JsonPaths, AreWrittenAsTheLibraryWouldWriteThem) {
       "\xe3\x81/\x82", "\xe3\x81\x82/a", "plain.txt"};
   std::ostringstream out, err;
   {
-    Report report(out, err, {.json = true, .with_names = true});
+    const auto report = MakeReport(out, err, {.json = true, .with_names = true});
     for (const std::string& name : names) {
       BatchItem item;
       item.path = name;
       item.code = 1;
-      report.File(item, std::nullopt);
+      report->File(item, std::nullopt);
     }
   }
   std::istringstream lines(out.str());
