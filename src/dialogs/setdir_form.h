@@ -5,10 +5,10 @@
 #include <array>
 #include <memory>
 
-#include "toolkit/window.h"
 #include "dialogs/dialog_ports.h"
 #include "toolkit/directory_list_box.h"
 #include "toolkit/drive_combo_box.h"
+#include "toolkit/window.h"
 
 namespace miwake {
 

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "miwake/folder_listing.h"
 #include "identify/classifier.h"
 #include "identify/kinds.h"
+#include "miwake/folder_listing.h"
 
 namespace miwake {
 

@@ -9,8 +9,8 @@
 #include <span>
 #include <string>
 
-#include "miwake/folder_listing.h"
 #include "common/file_system.h"
+#include "miwake/folder_listing.h"
 
 namespace miwake {
 

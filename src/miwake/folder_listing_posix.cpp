@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
-#include "miwake/folder_listing.h"
 #include "common/file_system_posix.h"
+#include "miwake/folder_listing.h"
 
 namespace miwake {
 namespace {

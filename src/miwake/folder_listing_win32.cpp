@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "miwake/folder_listing.h"
 #include "common/text.h"
 #include "common/win32_handle.h"
+#include "miwake/folder_listing.h"
 
 namespace miwake {
 namespace {

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "miwake/journal_file.h"
 #include "common/encoding.h"
 #include "common/io_error_text.h"
 #include "common/unique_fd_posix.h"
+#include "miwake/journal_file.h"
 
 namespace miwake {
 namespace {

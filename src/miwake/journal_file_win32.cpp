@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "miwake/journal_file.h"
 #include "common/win32_handle.h"
+#include "miwake/journal_file.h"
 
 namespace miwake {
 namespace {

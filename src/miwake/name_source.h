@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "common/file_system.h"
 #include "miwake/batch_item.h"
 #include "miwake/folder_listing.h"
 #include "miwake/names.h"
-#include "common/file_system.h"
 
 namespace miwake {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/window.h"
 #include "toolkit/folder_rules.h"
+#include "toolkit/window.h"
 
 namespace miwake {
 

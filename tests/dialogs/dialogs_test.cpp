@@ -4,9 +4,9 @@
 // with the keys the user has: Alt and the mnemonic, Enter, Tab.
 #include <array>
 
-#include "fmiwaker/main_form_fixture.h"
 #include "dialogs/about_box.h"
 #include "dialogs/setdir_form.h"
+#include "fmiwaker/main_form_fixture.h"
 
 namespace miwake {
 namespace {

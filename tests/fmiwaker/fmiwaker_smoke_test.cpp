@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "fmiwaker/main_form_layout.h"
 #include "common/win32_handle.h"
+#include "fmiwaker/main_form_layout.h"
 #include "support/temp_folder.h"
 
 namespace miwake {

@@ -14,9 +14,9 @@
 #include <cstring>
 #include <thread>
 
-#include "fmiwaker/main_form_fixture.h"
 #include "common/message_box_win32.h"
 #include "common/win32_handle.h"
+#include "fmiwaker/main_form_fixture.h"
 #include "support/sample_files.h"
 
 namespace miwake {
