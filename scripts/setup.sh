@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libmagic-dev
   clang-14 libclang-rt-14-dev mingw-w64 wine wine64 fonts-wine xvfb xdotool imagemagick
-  fonts-ipafont locales libcli11-dev nlohmann-json3-dev
+  fonts-ipafont locales libcli11-dev nlohmann-json3-dev shared-mime-info file
 )
 missing=()
 for p in "${packages[@]}"; do
