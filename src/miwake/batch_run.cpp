@@ -8,6 +8,7 @@
 #include "miwake/ordered_runner.h"
 #include "miwake/rename_journal.h"
 #include "miwake/report.h"
+#include "types/name_claim.h"
 
 namespace miwake {
 namespace {
@@ -84,6 +85,14 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
                   .utf8_texts = env.utf8_texts,
                   .cp932_names = env.cp932_names,
                   .flush_lines = env.out_is_terminal});
+  MimeDatabase types;
+  if (only_mismatches) {
+    types = LoadMimeDatabase(env.mime_folders);
+    if (types.empty())
+      env.err << "miwake: no shared MIME-info database found; only the classic kinds' extensions "
+                 "claim a kind\n";
+  }
+  const NameJudge judge(types);
   if (env.err_is_terminal && !options.json) report->ShowProgress(SteadyMilliseconds());
   NameSource source(names, options.recursive, style, env.files, env.folders);
   RunTally tally;
@@ -114,10 +123,14 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
     ++tally.files;
     ++tally.kinds[item.code];
     const std::size_t leaf = LeafStart(item.path, style);
-    const auto new_leaf = LeafNameForKind(std::string_view(item.path).substr(leaf), item.code);
-    if (new_leaf) ++tally.mismatches;
-    if (!new_leaf) return true;
-    Rename rename{item.path.substr(0, leaf) + *new_leaf, RenameStep::kListed};
+    const std::string_view leaf_name = std::string_view(item.path).substr(leaf);
+    NameVerdict verdict = judge.Judge(leaf_name, item.code);
+    if (!verdict.claims) ++tally.claiming_nothing;
+    if (!verdict.lies) return true;
+    ++tally.mismatches;
+    // A lying name never has its kind's extension already.
+    Rename rename{item.path.substr(0, leaf) + LeafNameForKind(leaf_name, item.code).value(),
+                  RenameStep::kListed, 0, std::move(verdict)};
     if (options.fix) {
       stopped = !fixer.Fix(item.path, rename);
       if (rename.step != RenameStep::kRenamed && rename.step != RenameStep::kDryRun)

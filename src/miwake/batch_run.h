@@ -8,6 +8,7 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "common/file_system.h"
 #include "miwake/folder_listing.h"
@@ -28,14 +29,17 @@ struct RunEnvironment {
   bool cp932_names;
   bool out_is_terminal = false;
   bool err_is_terminal = false;
+  // The shared MIME-info database's folders, the most important first,
+  // read for the mismatches.
+  std::vector<std::string> mime_folders = {};
 };
 
 struct RunOptions {
   bool json = false;
   bool recursive = false;   // folders are walked
-  bool mismatches = false;  // only files whose extension is not their kind's, and a summary
+  bool mismatches = false;  // only files whose name lies about their kind, and a summary
   bool explain = false;
-  bool fix = false;  // mismatches renamed to their kind's extension
+  bool fix = false;  // lying names given their kind's extension
   bool dry_run = false;
   std::string journal;  // empty: DefaultJournalName()
   unsigned jobs = 1;

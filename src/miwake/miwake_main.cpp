@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -7,11 +9,47 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #define MIWAKE_ISATTY(fd) ::_isatty(fd)
 #else
 #include <unistd.h>
 #define MIWAKE_ISATTY(fd) ::isatty(fd)
 #endif
+
+namespace {
+
+// Where the shared MIME-info database lies, the most important folder first.
+std::vector<std::string> MimeFolders() {
+#ifdef _WIN32
+  // The one that ships beside the program.
+  char path[MAX_PATH];
+  const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  std::string folder(path, length);
+  folder.resize(folder.find_last_of("\\/") + 1);
+  return {folder + "mime"};
+#else
+  // As the desktop finds it, by the XDG base directories.
+  const auto variable = [](const char* name) {
+    const char* value = std::getenv(name);
+    return std::string(value != nullptr ? value : "");
+  };
+  std::vector<std::string> folders;
+  std::string home = variable("XDG_DATA_HOME");
+  if (home.empty() && !variable("HOME").empty()) home = variable("HOME") + "/.local/share";
+  if (!home.empty()) folders.push_back(home + "/mime");
+  std::string dirs = variable("XDG_DATA_DIRS");
+  if (dirs.empty()) dirs = "/usr/local/share:/usr/share";
+  for (std::size_t start = 0; start <= dirs.size();) {
+    const std::size_t colon = std::min(dirs.find(':', start), dirs.size());
+    if (colon > start) folders.push_back(dirs.substr(start, colon - start) + "/mime");
+    start = colon + 1;
+  }
+  return folders;
+#endif
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -22,6 +60,7 @@ int main(int argc, char** argv) {
        true, false, MIWAKE_ISATTY(1) != 0, MIWAKE_ISATTY(2) != 0},
       "",
       std::thread::hardware_concurrency()};
+  env.mime_folders = MimeFolders();
 #ifdef _WIN32
   env.utf8_texts = false;
   env.cp932_names = true;

@@ -74,8 +74,10 @@ class TextReport final : public Report {
   void FileLines(const BatchItem& item, const std::optional<Rename>& rename) override {
     if (style_.with_names) line_ += Name(item.path) + ": ";
     line_ += KindFields(item.code);
+    if (rename)
+      line_ += " (claims " + rename->verdict.claimed + ", is " + rename->verdict.content + ')';
     line_ += '\n';
-    if (style_.explain) Explanation(item.why);
+    if (style_.explain) Explanation(item.why, rename);
     if (rename && rename->step == RenameStep::kRenamed)
       line_ += "  renamed to " + Name(rename->to) + '\n';
     if (rename && rename->step == RenameStep::kDryRun)
@@ -83,7 +85,7 @@ class TextReport final : public Report {
   }
   void SummaryLines(const RunTally& tally) override {
     line_ += std::to_string(tally.files) + " files, " + std::to_string(tally.mismatches) +
-             " mismatched\n";
+             " mismatched, " + std::to_string(tally.claiming_nothing) + " claiming nothing\n";
     for (const auto& [code, count] : tally.kinds) {
       std::string n = std::to_string(count);
       line_ += std::string(n.size() < 8 ? 8 - n.size() : 0, ' ') + n + "  " +
@@ -103,7 +105,7 @@ class TextReport final : public Report {
   std::string MakeKindFields(int code) const override {
     return Text(IdentifySentence(code).value_or(std::string()));
   }
-  void Explanation(const KindReasons& why) {
+  void Explanation(const KindReasons& why, const std::optional<Rename>& rename) {
     line_ += "  " + std::to_string(why.block_size) + " bytes read, " +
              std::to_string(why.text_bytes) + " of them text";
     if (!why.signature.empty())
@@ -114,6 +116,7 @@ class TextReport final : public Report {
           "; application \"" + Text(why.app_name) + "\" at " + std::to_string(why.app_name_offset);
     if (why.original_filename)
       line_ += "; OriginalFilename \"" + Text(*why.original_filename) + '"';
+    if (rename) line_ += "; the name matched \"" + Name(rename->verdict.pattern) + '"';
     line_ += '\n';
   }
 };
@@ -125,7 +128,13 @@ class JsonReport final : public Report {
     line_ += '{';
     JsonName("path", item.path);
     line_ += KindFields(item.code);
-    if (style_.explain) Explanation(item.why);
+    if (rename) {
+      line_ += ",\"claims\":";
+      AppendJson(line_, rename->verdict.claimed);
+      line_ += ",\"type\":";
+      AppendJson(line_, rename->verdict.content);
+    }
+    if (style_.explain) Explanation(item.why, rename);
     if (rename) {
       line_ += ",\"rename\":{";
       JsonName("to", rename->to);
@@ -149,6 +158,7 @@ class JsonReport final : public Report {
     ordered_json j;
     j["files"] = tally.files;
     j["mismatches"] = tally.mismatches;
+    j["claims_nothing"] = tally.claiming_nothing;
     j["kinds"] = std::move(kinds);
     if (tally.journal) j["renamed"] = tally.renamed;
     line_ += "{\"summary\":";
@@ -183,7 +193,7 @@ class JsonReport final : public Report {
     fields.pop_back();
     return fields;
   }
-  void Explanation(const KindReasons& why) {
+  void Explanation(const KindReasons& why, const std::optional<Rename>& rename) {
     const auto text_or_null = [](const std::string& s) {
       return s.empty() ? ordered_json(nullptr) : ordered_json(Cp932ToUtf8(s));
     };
@@ -196,6 +206,7 @@ class JsonReport final : public Report {
     j["app_name_offset"] = why.app_name_offset;
     j["original_filename"] =
         why.original_filename ? ordered_json(Cp932ToUtf8(*why.original_filename)) : nullptr;
+    if (rename) j["glob"] = rename->verdict.pattern;
     line_ += ",\"explain\":";
     AppendJson(line_, j);
   }

@@ -20,6 +20,7 @@
 #include "miwake/names.h"
 #include "miwake/progress_line.h"
 #include "miwake/rename_journal.h"
+#include "types/name_claim.h"
 
 namespace miwake {
 
@@ -35,14 +36,17 @@ struct ReportStyle {
 // What became of a mismatched file's name.
 enum class RenameStep { kListed, kDryRun, kRenamed, kTargetExists, kNotRecorded, kFailed };
 
+// A file whose name lies: what the name claims, and its new name.
 struct Rename {
   std::string to;
   RenameStep step;
   int error = 0;  // the system's code, for kFailed
+  NameVerdict verdict;
 };
 
 struct RunTally {
   std::size_t files = 0, mismatches = 0, renamed = 0;
+  std::size_t claiming_nothing = 0;  // names without a claim on their content
   std::map<int, std::size_t> kinds;
   std::optional<std::string> journal;  // when one was written
 };

@@ -37,8 +37,10 @@ struct Outcome {
 
 // Over the real files and folders unless given others. Names are code page
 // 932 on Windows; the program's own texts are asked for as UTF-8 unless not `utf8`.
+// The types are the small database of the tests' unless told there is none.
 Outcome Miwake(std::vector<std::string> args, FolderLister* folders = nullptr,
-               const testing::MemoryFileSystem* memory = nullptr, bool utf8 = true) {
+               const testing::MemoryFileSystem* memory = nullptr, bool utf8 = true,
+               bool types = true) {
   std::ostringstream out, err;
   const auto platform = MakePlatformFolderLister();
   const auto make_files = [memory]() -> std::unique_ptr<FileSystem> {
@@ -46,10 +48,11 @@ Outcome Miwake(std::vector<std::string> args, FolderLister* folders = nullptr,
     return MakePlatformFileSystem();
   };
   const auto files = make_files();
-  const CliEnvironment env{
+  CliEnvironment env{
       {*files, folders ? *folders : *platform, make_files, out, err, utf8, kSeparator == '\\'},
       "note",
       4};
+  env.mime_folders = {std::string(MIWAKE_TEST_DATA) + (types ? "/mime" : "/none")};
   const int status = RunMiwake(args, env);
   return {status, out.str(), err.str()};
 }
@@ -128,7 +131,7 @@ TEST(MiwakeCliTest, AnEscapingErrorHasAStatusOfItsOwn) {
   const auto files = MakePlatformFileSystem();
   const auto folders = MakePlatformFolderLister();
   const auto broken = []() -> std::unique_ptr<FileSystem> { throw std::runtime_error("broken"); };
-  const CliEnvironment env{{*files, *folders, broken, out, err, true, false}, "", 1};
+  CliEnvironment env{{*files, *folders, broken, out, err, true, false}, "", 1};
   EXPECT_EQ(RunMiwake(std::vector<std::string>{"x"}, env), kExitInternalError);
   EXPECT_EQ(err.str(), "miwake: internal error: broken\n");
 }
@@ -193,18 +196,32 @@ TEST(MiwakeCliTest, ListsFixesAndUndoesMismatches) {
   const std::string root = temp.path() + "root", journal = temp.path() + "fix.journal";
   const auto at = [&](const std::string& leaf) { return root + kSeparator + leaf; };
   std::filesystem::create_directory(root);
-  for (const char* name : {"memo.doc", "ok.txt", "x.doc", "x.txt"})
+  // Text under a C source's name or under none is no lie.
+  for (const char* name : {"memo.doc", "ok.txt", "x.doc", "x.txt", "main.c", "notes"})
     temp.Write("root/" + std::string(name), "hello\n");
   temp.Write("root/pic.txt", kGifBytes);
 
   auto got = Miwake({"-r", "--mismatches", "--json", root});
   EXPECT_EQ(got.status, kExitAllIdentified);
   EXPECT_EQ(got.out.substr(got.out.rfind("{\"summary")),
-            U8(u8"{\"summary\":{\"files\":5,\"mismatches\":3,\"kinds\":[{\"code\":1,\"label\":"
-               u8"\"テキスト(TXT)\",\"files\":4},{\"code\":108,\"label\":\"画像(GIF)\","
+            U8(u8"{\"summary\":{\"files\":7,\"mismatches\":3,\"claims_nothing\":1,\"kinds\":"
+               u8"[{\"code\":1,\"label\":\"テキスト(TXT)\",\"files\":6},{\"code\":108,\"label\":"
+               u8"\"画像(GIF)\","
                u8"\"files\":1}]}}\n"));
   EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 4);
-  EXPECT_NE(got.out.find("\"rename\":{\"to\":"), std::string::npos);
+  EXPECT_NE(got.out.find(U8(u8"ファイルです。\",\"claims\":\"text/plain\",\"type\":\"image/gif\","
+                            u8"\"rename\":{\"to\":")),
+            std::string::npos);
+
+  got = Miwake({"--mismatches", "--explain", at("pic.txt")});
+  EXPECT_NE(got.out.find(" of them text; signature \"GIF8\" at 0; the name matched \"*.txt\"\n"),
+            std::string::npos);
+  // Without the database the classic extensions claim all the same; said once.
+  got = Miwake({"--mismatches", at("pic.txt"), at("x.doc")}, nullptr, nullptr, true, false);
+  EXPECT_NE(got.out.find("2 files, 2 mismatched, 0 claiming nothing"), std::string::npos);
+  EXPECT_EQ(got.err,
+            "miwake: no shared MIME-info database found; only the classic kinds' extensions claim "
+            "a kind\n");
 
   got = Miwake({"-r", "--fix", "--dry-run", root});
   EXPECT_EQ(got.status, kExitAllIdentified);
@@ -213,11 +230,13 @@ TEST(MiwakeCliTest, ListsFixesAndUndoesMismatches) {
 
   got = Miwake({"-r", "--fix", "--journal", journal, root});
   EXPECT_EQ(got.status, kExitSomeNotIdentified);
-  EXPECT_EQ(got.out, at("memo.doc: ") + kText + "  renamed to " + at("memo.txt\n") +
-                         at("pic.txt: ") + kGif + "  renamed to " + at("pic.gif\n") +
-                         at("x.doc: ") + kText +
-                         U8(u8"5 files, 3 mismatched\n       4  テキスト(TXT)\n       1  "
-                            u8"画像(GIF)\n2 renamed; journal ") +
+  const std::string doc = " (claims application/msword, is text/plain)\n";
+  EXPECT_EQ(got.out, at("memo.doc: ") + kText.substr(0, kText.size() - 1) + doc + "  renamed to " +
+                         at("memo.txt\n") + at("pic.txt: ") + kGif.substr(0, kGif.size() - 1) +
+                         " (claims text/plain, is image/gif)\n" + "  renamed to " +
+                         at("pic.gif\n") + at("x.doc: ") + kText.substr(0, kText.size() - 1) + doc +
+                         U8(u8"7 files, 3 mismatched, 1 claiming nothing\n       6  テキスト(TXT)\n"
+                            u8"       1  画像(GIF)\n2 renamed; journal ") +
                          journal + "\n");
   EXPECT_EQ(got.err, "miwake: \"" + at("x.doc\": not renamed: \"") + at("x.txt\" exists\n"));
 

@@ -9,7 +9,8 @@ declare -A may=(
   [settings]="common settings"
   [toolkit]="common toolkit"
   [actions]="common identify actions"
-  [miwake]="common identify miwake"
+  [types]="common identify types"
+  [miwake]="common identify types miwake"
   [dialogs]="common settings toolkit dialogs"
   [fmiwaker]="common identify settings toolkit actions dialogs fmiwaker"
 )

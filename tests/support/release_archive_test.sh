@@ -10,18 +10,28 @@ zip="$(cd "$build" && "$cpack" --config CPackConfig.cmake |
        sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p')"
 [ -f "$zip" ] || { echo "cpack made no archive"; exit 1; }
 dir="$(mktemp -d /tmp/miwake-release.XXXXXX)"
-trap 'rm -rf "$dir"' EXIT
+planted="$(mktemp -d /tmp/miwake-planted.XXXXXX)"
+trap 'rm -rf "$dir" "$planted"' EXIT
 (cd "$dir" && cmake -E tar xf "$zip")
 before="$(ls -A "$dir")"
-[ "$before" = "$(printf 'FMIWAKER.EXE\nLICENSE\nmiwake.exe\nreadme.txt')" ] || { echo "archive holds: $before"; exit 1; }
+[ "$before" = "$(printf 'FMIWAKER.EXE\nLICENSE\nmime\nmiwake.exe\nreadme.txt')" ] || { echo "archive holds: $before"; exit 1; }
 ! grep -qv $'\r$' "$dir/readme.txt" || { echo "readme.txt: a line without CR LF"; exit 1; }
 iconv -f CP932 -t UTF-8 "$dir/readme.txt" | grep -q 'ミワケール  Version [0-9]' || { echo "readme.txt: not Shift-JIS, or no version"; exit 1; }
 
 MIWAKE_UNPACKED_EXE="$dir/FMIWAKER.EXE" "$run" "$smoke"
 after="$(ls -A "$dir")"
-[ "$after" = "$(printf 'FMIWAKER.EXE\nFMIWAKER.ini\nLICENSE\nmiwake.exe\nreadme.txt')" ] ||
+[ "$after" = "$(printf 'FMIWAKER.EXE\nFMIWAKER.ini\nLICENSE\nmime\nmiwake.exe\nreadme.txt')" ] ||
   { echo "after the run the folder holds: $after"; exit 1; }
 
 json="$("$run" "$dir/miwake.exe" --json "$gif")"
 echo "$json"
 grep -q '"code":108,"extension":"gif"' <<<"$json"
+
+# The types beside the program: a GIF named .png is a lie only the database
+# knows of.
+LC_ALL=C ls "$dir/mime" | tr '\n' ' ' | grep -q '^COPYING aliases copyright globs2 subclasses version $' ||
+  { echo "mime holds: $(ls "$dir/mime")"; exit 1; }
+cp "${gif#Z:}" "$planted/pic.png"
+json="$("$run" "$dir/miwake.exe" --mismatches --json "Z:$planted/pic.png")"
+echo "$json"
+grep -q '"code":108,.*"claims":"image/png","type":"image/gif","rename":{"to":"Z:'"$planted"'/pic.gif"}' <<<"$json"
