@@ -1,24 +1,25 @@
 # The miwake program: its command line, the folder walk, classification on
 # several threads with the output in order, the report, and the rename
-# journal behind the fix and its undo. It stands on the engine alone.
+# journal behind the fix and its undo. It stands on the engine and the types.
+set(dir "${CMAKE_CURRENT_LIST_DIR}")
 add_library(miwake_tool STATIC
-  rename_journal.cpp names.cpp name_source.cpp ordered_runner.cpp
-  identify_work.cpp progress_line.cpp report.cpp batch_run.cpp
-  miwake_cli.cpp)
+  ${dir}/rename_journal.cpp ${dir}/names.cpp ${dir}/name_source.cpp ${dir}/ordered_runner.cpp
+  ${dir}/identify_work.cpp ${dir}/progress_line.cpp ${dir}/report.cpp ${dir}/batch_run.cpp
+  ${dir}/miwake_cli.cpp)
 if(WIN32)
   target_sources(miwake_tool PRIVATE
-    journal_file_win32.cpp folder_listing_win32.cpp)
+    ${dir}/journal_file_win32.cpp ${dir}/folder_listing_win32.cpp)
 else()
   target_sources(miwake_tool PRIVATE
-    journal_file_posix.cpp folder_listing_posix.cpp)
+    ${dir}/journal_file_posix.cpp ${dir}/folder_listing_posix.cpp)
 endif()
 # It holds no text of the program's, and <chrono> compiles for UTF-8 only.
-set_source_files_properties(progress_line.cpp PROPERTIES COMPILE_OPTIONS
+set_source_files_properties(${dir}/progress_line.cpp PROPERTIES COMPILE_OPTIONS
                             -fexec-charset=UTF-8)
 find_package(Threads REQUIRED)
 target_link_libraries(miwake_tool PUBLIC miwake_types Threads::Threads
                       PRIVATE miwake_header_libraries)
-add_executable(miwake miwake_main.cpp)
+add_executable(miwake ${dir}/miwake_main.cpp)
 target_link_libraries(miwake PRIVATE miwake_tool)
 set_target_properties(miwake PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${MIWAKE_PROGRAM_DIR}")
 

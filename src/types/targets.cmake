@@ -1,4 +1,5 @@
 # The types of the shared MIME-info database, the classic kinds' types in
 # its vocabulary, and whether a file's name lies about its content.
-add_library(miwake_types STATIC mime_database.cpp name_claim.cpp)
+set(dir "${CMAKE_CURRENT_LIST_DIR}")
+add_library(miwake_types STATIC ${dir}/mime_database.cpp ${dir}/name_claim.cpp)
 target_link_libraries(miwake_types PUBLIC miwake_identify)

@@ -1,7 +1,8 @@
 # The search-folder dialog and the About box: their rules are portable, the
 # windows stand on the toolkit.
-add_library(miwake_dialogs STATIC dialog_rules.cpp)
+set(dir "${CMAKE_CURRENT_LIST_DIR}")
+add_library(miwake_dialogs STATIC ${dir}/dialog_rules.cpp)
 target_link_libraries(miwake_dialogs PUBLIC miwake_toolkit miwake_settings)
 if(WIN32)
-  target_sources(miwake_dialogs PRIVATE setdir_form.cpp about_box.cpp)
+  target_sources(miwake_dialogs PRIVATE ${dir}/setdir_form.cpp ${dir}/about_box.cpp)
 endif()
