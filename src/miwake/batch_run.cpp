@@ -1,6 +1,7 @@
 #include "miwake/batch_run.h"
 
 #include <algorithm>
+#include <set>
 
 #include "identify/kinds.h"
 #include "miwake/identify_work.h"
@@ -17,8 +18,9 @@ namespace {
 // that a run with nothing to rename leaves none behind.
 class Fixer {
  public:
-  Fixer(FileSystem& files, Report& report, const RunOptions& options, RunTally& tally)
-      : files_(files), report_(report), options_(options), tally_(tally) {}
+  Fixer(FileSystem& files, Report& report, const RunOptions& options, RunTally& tally,
+        bool fold_case)
+      : files_(files), report_(report), options_(options), tally_(tally), fold_case_(fold_case) {}
 
   // The journal may lie in a folder not yet walked: it is no file of the run.
   bool IsJournal(const std::string& path) {
@@ -28,7 +30,7 @@ class Fixer {
   // False when the run must stop: no rename can be recorded any more.
   bool Fix(const std::string& from, Rename& rename) {
     if (options_.dry_run) {
-      rename.step = RenameStep::kDryRun;
+      rename.step = Plan(from, rename.to) ? RenameStep::kDryRun : RenameStep::kTargetExists;
       return true;
     }
     if (!journal_) {
@@ -63,12 +65,31 @@ class Fixer {
   }
 
  private:
+  // What the real run would find: a name that a rename before took is
+  // taken, and one that a rename before gave up is free.
+  bool Plan(const std::string& from, const std::string& to) {
+    const std::string key = Key(to);
+    if (taken_.contains(key) ||
+        (!given_up_.contains(key) && (files_.FileExists(to) || files_.FolderExists(to))))
+      return false;
+    taken_.insert(key);
+    given_up_.insert(Key(from));
+    return true;
+  }
+  std::string Key(const std::string& name) {
+    std::string key = files_.FullName(name);
+    if (fold_case_) std::transform(key.begin(), key.end(), key.begin(), LowerAscii);
+    return key;
+  }
+
   FileSystem& files_;
   Report& report_;
   const RunOptions& options_;
   RunTally& tally_;
+  const bool fold_case_;  // names that differ only in case are one
   std::unique_ptr<RenameJournal> journal_;
   std::string journal_name_;
+  std::set<std::string> taken_, given_up_;  // by the dry run's plan
 };
 
 }  // namespace
@@ -84,7 +105,9 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
                   .explain = options.explain,
                   .utf8_texts = env.utf8_texts,
                   .cp932_names = env.cp932_names,
-                  .flush_lines = env.out_is_terminal});
+                  .flush_lines = env.out_is_terminal,
+                  .escape_out = env.out_is_terminal,
+                  .escape_err = env.err_is_terminal});
   MimeDatabase types;
   if (only_mismatches) {
     types = LoadMimeDatabase(env.mime_folders);
@@ -96,7 +119,7 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
   if (env.err_is_terminal && !options.json) report->ShowProgress(SteadyMilliseconds());
   NameSource source(names, options.recursive, style, env.files, env.folders);
   RunTally tally;
-  Fixer fixer(env.files, *report, options, tally);
+  Fixer fixer(env.files, *report, options, tally, env.cp932_names);
   bool all_done = true, stopped = false;
   std::size_t seen = 0;
 
@@ -117,8 +140,9 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
     if (item.code == kKindUnreadable) all_done = false;
     if (!only_mismatches) {
       report->File(item, std::nullopt);
-      return true;
+      return !report->Failed();
     }
+    if (item.code == kKindUnreadable) report->NotRead(item);
     // Only the summary of the mismatches needs the tally.
     ++tally.files;
     ++tally.kinds[item.code];
@@ -139,7 +163,7 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
       if (stopped && rename.step == RenameStep::kListed) return false;
     }
     report->File(item, rename);
-    return !stopped;
+    return !stopped && !report->Failed();
   };
   run.emit = [&](BatchItem& item) {
     const bool go_on = emit(item);
@@ -148,8 +172,9 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
   };
   RunOrdered(run);
   report->Finish();
-  if (only_mismatches && !stopped) report->Summary(tally);
-  return all_done;
+  if (only_mismatches && !stopped && !report->Failed()) report->Summary(tally);
+  report->Finish();
+  return all_done && !report->Failed();
 }
 
 bool RunUndo(const std::string& journal, bool json, const RunEnvironment& env) {
@@ -163,11 +188,13 @@ bool RunUndo(const std::string& journal, bool json, const RunEnvironment& env) {
   }
   bool all_back = true;
   for (const UndoItem& item : result.items) {
+    if (report->Failed()) return false;
     report->Undo(item);
     all_back = all_back && (item.outcome == UndoOutcome::kRestored ||
                             item.outcome == UndoOutcome::kAlreadyOriginal);
   }
-  return all_back;
+  report->Finish();
+  return all_back && !report->Failed();
 }
 
 }  // namespace miwake

@@ -18,8 +18,12 @@ void IdentifyWork::Process(BatchItem& item) {
     case EntryType::kOther:
       item.state = ItemState::kNotRegular;
       break;
-    case EntryType::kRegularFile:
+    case EntryType::kRegularFile: {
+      // The cause, from a second try: a file that opens but cannot be read
+      // failed on a read.
+      item.error = files_->OpenForClassify(item.path) ? 30 : files_->LastError();
       break;
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
 #include <vector>
 
 #include "common/version.h"
@@ -69,7 +70,14 @@ int Run(std::span<const std::string> args, const CliEnvironment& env) {
   app.add_flag("--version", version);
   app.add_flag("--json", options.json);
   auto* recursive = app.add_flag("-r,--recursive", options.recursive);
-  auto* jobs = app.add_option("-j,--jobs", options.jobs)->check(CLI::Range(1u, 1024u));
+  // Checked before conversion, so that the message is the program's own.
+  auto* jobs = app.add_option("-j,--jobs", options.jobs)->check([](const std::string& value) {
+    unsigned n = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
+    if (error == std::errc() && end == value.data() + value.size() && n >= 1 && n <= 1024)
+      return std::string();
+    return "not a number from 1 to 1024: \"" + value + '"';
+  });
   auto* mismatches = app.add_flag("--mismatches", options.mismatches);
   auto* explain = app.add_flag("--explain", options.explain);
   auto* fix = app.add_flag("--fix", options.fix);

@@ -12,7 +12,11 @@
 #include <windows.h>
 #define MIWAKE_ISATTY(fd) ::_isatty(fd)
 #else
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #define MIWAKE_ISATTY(fd) ::isatty(fd)
 #endif
 
@@ -49,9 +53,22 @@ std::vector<std::string> MimeFolders() {
 #endif
 }
 
+#ifndef _WIN32
+// A closed standard descriptor would be taken by the next file opened (the
+// journal), and the report written into it: each gets the null device.
+void KeepStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd)
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+      ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifndef _WIN32
+  KeepStandardDescriptors();
+#endif
   const std::vector<std::string> args(argv + 1, argv + argc);
   auto files = miwake::MakePlatformFileSystem();
   auto folders = miwake::MakePlatformFolderLister();
@@ -72,5 +89,15 @@ int main(int argc, char** argv) {
       "Files are opened read-only: on this system no program is refused\n"
       "for being in use, so -1 means only that a file could not be read.";
 #endif
-  return miwake::RunMiwake(args, env);
+  int status = miwake::RunMiwake(args, env);
+  // What is still buffered is checked too, as the core utilities do: a run
+  // whose output was lost did not succeed.
+  std::cout.flush();
+  if (!std::cout && status == miwake::kExitAllIdentified) {
+    std::cerr << "miwake: write error on the output\n";
+    status = miwake::kExitSomeNotIdentified;
+  }
+  std::cerr.flush();
+  if (!std::cerr) status = std::max(status, miwake::kExitSomeNotIdentified);
+  return status;
 }

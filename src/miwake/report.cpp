@@ -3,9 +3,13 @@
 #include <array>
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
+#include <cstring>
+
 #include "common/encoding.h"
-#include "common/io_error_text.h"
+#include "common/text.h"
 #include "identify/kinds.h"
+#include "miwake/messages.h"
 
 namespace miwake {
 namespace {
@@ -72,6 +76,8 @@ class TextReport final : public Report {
   using Report::Report;
 
   void FileLines(const BatchItem& item, const std::optional<Rename>& rename) override {
+    // The error stream says why; the sentence of a file in use would not.
+    if (item.code == kKindUnreadable) return;
     if (style_.with_names) line_ += Name(item.path) + ": ";
     line_ += KindFields(item.code);
     if (rename)
@@ -84,7 +90,7 @@ class TextReport final : public Report {
       line_ += "  would be renamed to " + Name(rename->to) + '\n';
   }
   void SummaryLines(const RunTally& tally) override {
-    line_ += std::to_string(tally.files) + " files, " + std::to_string(tally.mismatches) +
+    line_ += Count(tally.files, "file", "files") + ", " + std::to_string(tally.mismatches) +
              " mismatched, " + std::to_string(tally.claiming_nothing) + " claiming nothing\n";
     for (const auto& [code, count] : tally.kinds) {
       std::string n = std::to_string(count);
@@ -128,6 +134,10 @@ class JsonReport final : public Report {
     line_ += '{';
     JsonName("path", item.path);
     line_ += KindFields(item.code);
+    if (item.code == kKindUnreadable) {
+      line_ += ",\"error\":";
+      AppendJson(line_, CauseText(item.error));
+    }
     if (rename) {
       line_ += ",\"claims\":";
       AppendJson(line_, rename->verdict.claimed);
@@ -181,7 +191,8 @@ class JsonReport final : public Report {
   }
   std::string MakeKindFields(int code) const override {
     const auto label = KindLabel(code);
-    const auto sentence = IdentifySentence(code);
+    // Only for a kind: a file that was not read is no file in use.
+    const auto sentence = label ? IdentifySentence(code) : std::nullopt;
     ordered_json j;
     j["code"] = code;
     j["extension"] = KindExtension(code);
@@ -263,7 +274,15 @@ Report::Report(std::ostream& out, std::ostream& err, const ReportStyle& style)
       names_(style.cp932_names ? NameStyle::kWindows : NameStyle::kPosix) {}
 
 std::string Report::Name(std::string_view name) const {
-  return style_.cp932_names && style_.utf8_texts ? Cp932ToUtf8(name) : std::string(name);
+  std::string shown =
+      style_.cp932_names && style_.utf8_texts ? Cp932ToUtf8(name) : std::string(name);
+  return style_.escape_out ? EscapedForTerminal(shown, !style_.cp932_names) : shown;
+}
+
+std::string Report::ErrName(std::string_view name) const {
+  std::string shown =
+      style_.cp932_names && style_.utf8_texts ? Cp932ToUtf8(name) : std::string(name);
+  return style_.escape_err ? EscapedForTerminal(shown, !style_.cp932_names) : shown;
 }
 
 std::string Report::Text(std::string_view cp932) const {
@@ -280,46 +299,48 @@ const std::string& Report::KindFields(int code) {
 void Report::File(const BatchItem& item, const std::optional<Rename>& rename) {
   FileLines(item, rename);
   EndLine();
+  if (item.code == kKindUnreadable) NotRead(item);
   if (!rename) return;
   switch (rename->step) {
     case RenameStep::kTargetExists:
-      ErrorLine(item.path, "not renamed: \"" + Name(rename->to) + "\" exists");
+      ErrorLine(item.path, "not renamed: \"" + ErrName(rename->to) + "\" exists");
       break;
     case RenameStep::kNotRecorded:
-      Error(item.path, "not renamed: the journal could not be written");
+      ErrorLine(item.path, "not renamed: the journal could not be written");
       break;
     case RenameStep::kFailed:
-      Error(item.path, "not renamed: " + IoErrorText(rename->error));
+      ErrorLine(item.path, "not renamed: " + CauseText(rename->error));
       break;
     default:
       break;
   }
 }
 
+void Report::NotRead(const BatchItem& item) {
+  ErrorLine(item.path, "not read: " + CauseText(item.error));
+}
+
 void Report::Problem(const BatchItem& item) {
   switch (item.state) {
     case ItemState::kEmptyName:
-      return Error(item.path, "ファイル名を入力して下さい！");
+      return ErrorLine(item.path, "empty name");
     case ItemState::kMissing:
-      return Error(item.path, "ファイルが存在しません！");
+      return ErrorLine(item.path, "no such file");
     case ItemState::kNotRegular:
-      return Error(item.path, "not a regular file");
+      return ErrorLine(item.path, "not a regular file");
     case ItemState::kUnreadableFolder:
-      return Error(item.path, "folder not read: " + IoErrorText(item.error));
+      return ErrorLine(item.path, "folder not read: " + CauseText(item.error));
     case ItemState::kFile:
       return;
   }
-}
-
-void Report::Error(std::string_view name, std::string_view text) {
-  ErrorLine(name, Text(text));
 }
 
 void Report::ErrorLine(std::string_view name, std::string_view shown) {
   // What went before it comes out before it.
   if (progress_) progress_->Clear();
   Flush();
-  err_ << "miwake: \"" << Name(name) << "\": " << shown << '\n';
+  err_ << "miwake: \"" << ErrName(name) << "\": " << shown << '\n';
+  if (!err_) failed_ = true;
 }
 
 void Report::Summary(const RunTally& tally) {
@@ -335,11 +356,11 @@ void Report::Undo(const UndoItem& item) {
     case UndoOutcome::kAlreadyOriginal:
       return;
     case UndoOutcome::kNameTaken:
-      return ErrorLine(item.renamed, "not renamed back: \"" + Name(item.original) + "\" exists");
+      return ErrorLine(item.renamed, "not renamed back: \"" + ErrName(item.original) + "\" exists");
     case UndoOutcome::kMissing:
-      return Error(item.renamed, "not renamed back: ファイルが存在しません！");
+      return ErrorLine(item.renamed, "not renamed back: no such file");
     case UndoOutcome::kFailed:
-      return ErrorLine(item.renamed, "not renamed back to \"" + Name(item.original) + '"');
+      return ErrorLine(item.renamed, "not renamed back to \"" + ErrName(item.original) + '"');
   }
 }
 
@@ -371,9 +392,21 @@ void Report::Flush() {
   if (pending_.empty()) return;
   // Lines for the terminal must not be written onto the progress line.
   if (progress_ && style_.flush_lines) progress_->Clear();
+  errno = 0;
   out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
   out_.flush();
   pending_.clear();
+  if (out_ || failed_) return;
+  // Said once; what follows would be lost the same way.
+  failed_ = true;
+  const int error = errno;
+  err_ << "miwake: write error on the output";
+  if (error != 0) {
+    std::string cause = std::strerror(error);
+    cause.front() = LowerAscii(cause.front());
+    err_ << ": " << cause;
+  }
+  err_ << '\n';
 }
 
 }  // namespace miwake

@@ -31,6 +31,8 @@ struct ReportStyle {
   bool utf8_texts = true;    // the program's own texts as UTF-8, else code page 932
   bool cp932_names = false;  // names are code page 932 (Windows)
   bool flush_lines = false;  // every line out at once, for a person watching
+  // Names on a terminal with their control bytes escaped.
+  bool escape_out = false, escape_err = false;
 };
 
 // What became of a mismatched file's name.
@@ -64,12 +66,15 @@ class Report {
   void Problem(const BatchItem& item);
   // A classified file, with what became of its name when it is a mismatch.
   void File(const BatchItem& item, const std::optional<Rename>& rename);
-  // A line on the error stream about a name; `text` is code page 932.
-  void Error(std::string_view name, std::string_view text);
-  // The same with a text already as it is to be shown.
+  // A file that could not be read (-1), on the error stream, with the cause.
+  void NotRead(const BatchItem& item);
+  // A line on the error stream about a name.
   void ErrorLine(std::string_view name, std::string_view shown);
   void Summary(const RunTally& tally);
   void Undo(const UndoItem& item);
+  // Whether a write to the output or the error stream failed: the run is
+  // then to stop, and its status to say so.
+  bool Failed() const { return failed_; }
 
   // Shows the progress line on the error stream while the run goes on.
   void ShowProgress(ProgressLine::Time start);
@@ -88,7 +93,9 @@ class Report {
   virtual std::string MakeKindFields(int code) const = 0;
 
   const std::string& KindFields(int code);
+  // A name for the output's text lines, and for the error stream.
   std::string Name(std::string_view name) const;
+  std::string ErrName(std::string_view name) const;
   std::string Text(std::string_view cp932) const;
 
   const ReportStyle style_;
@@ -103,6 +110,7 @@ class Report {
   std::string pending_;  // output not yet written
   std::map<int, std::string> kind_fields_;
   std::optional<ProgressLine> progress_;
+  bool failed_ = false;
 };
 
 // The text or the JSON printer, as the style says.

@@ -5,7 +5,7 @@ set(dir "${CMAKE_CURRENT_LIST_DIR}")
 add_library(miwake_tool STATIC
   ${dir}/rename_journal.cpp ${dir}/names.cpp ${dir}/name_source.cpp ${dir}/ordered_runner.cpp
   ${dir}/identify_work.cpp ${dir}/progress_line.cpp ${dir}/report.cpp ${dir}/batch_run.cpp
-  ${dir}/miwake_cli.cpp)
+  ${dir}/miwake_cli.cpp ${dir}/messages.cpp)
 if(WIN32)
   target_sources(miwake_tool PRIVATE
     ${dir}/journal_file_win32.cpp ${dir}/folder_listing_win32.cpp)

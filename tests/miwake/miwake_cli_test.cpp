@@ -35,24 +35,39 @@ struct Outcome {
   std::string out, err;
 };
 
+// A stream whose every write fails, as on a full disk.
+struct FullDisk : std::streambuf {
+  int overflow(int) override { return traits_type::eof(); }
+  std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
 // Over the real files and folders unless given others. Names are code page
-// 932 on Windows; the program's own texts are asked for as UTF-8 unless not `utf8`.
-// The types are the small database of the tests' unless told there is none.
-Outcome Miwake(std::vector<std::string> args, FolderLister* folders = nullptr,
-               const testing::MemoryFileSystem* memory = nullptr, bool utf8 = true,
-               bool types = true) {
+// 932 on Windows; the program's own texts are asked for as UTF-8 unless not
+// `utf8`. The types are the small database of the tests' unless there are none.
+struct Setup {
+  FolderLister* folders = nullptr;
+  const testing::MemoryFileSystem* memory = nullptr;
+  bool utf8 = true, types = true;
+  bool terminal = false;  // both streams
+  bool full_output = false;
+};
+
+Outcome Miwake(std::vector<std::string> args, const Setup& setup = {}) {
   std::ostringstream out, err;
+  FullDisk full;
+  std::ostream full_out(&full);
   const auto platform = MakePlatformFolderLister();
-  const auto make_files = [memory]() -> std::unique_ptr<FileSystem> {
+  const auto make_files = [memory = setup.memory]() -> std::unique_ptr<FileSystem> {
     if (memory) return std::make_unique<testing::MemoryFileSystem>(*memory);
     return MakePlatformFileSystem();
   };
   const auto files = make_files();
-  CliEnvironment env{
-      {*files, folders ? *folders : *platform, make_files, out, err, utf8, kSeparator == '\\'},
-      "note",
-      4};
-  env.mime_folders = {std::string(MIWAKE_TEST_DATA) + (types ? "/mime" : "/none")};
+  CliEnvironment env{{*files, setup.folders ? *setup.folders : *platform, make_files,
+                      setup.full_output ? full_out : out, err, setup.utf8, kSeparator == '\\',
+                      setup.terminal, setup.terminal},
+                     "note",
+                     4};
+  env.mime_folders = {std::string(MIWAKE_TEST_DATA) + (setup.types ? "/mime" : "/none")};
   const int status = RunMiwake(args, env);
   return {status, out.str(), err.str()};
 }
@@ -81,9 +96,9 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
       {{"memo.txt"}, kExitAllIdentified, "これはテキスト(TXT)ファイルです。\n", "", false},
       {{"missing", "", "memo.txt", "a\"b\\c\td"},
        kExitSomeNotIdentified,
-       "memo.txt: " + kText + U8(u8"a\"b\\c\td: このファイルは実行中のため判別不能です。\n"),
-       U8(u8"miwake: \"missing\": ファイルが存在しません！\n"
-          u8"miwake: \"\": ファイル名を入力して下さい！\n")},
+       "memo.txt: " + kText,
+       "miwake: \"missing\": no such file\nmiwake: \"\": empty name\n"
+       "miwake: \"a\"b\\c\td\": not read: in use by another program\n"},
       {{"-", "--", "--json"}, kExitAllIdentified, "-: " + kText + "--json: " + kText, ""},
       {{"-r", "memo.txt"}, kExitAllIdentified, "memo.txt: " + kText, ""},
       {{"--json", "pic.dat", "a\"b\\c\td"},
@@ -91,8 +106,8 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
        U8(u8"{\"path\":\"pic.dat\",\"code\":108,\"extension\":\"gif\",\"label\":\"画像(GIF)\","
           u8"\"sentence\":\"これは画像(GIF)ファイルです。\"}\n"
           u8"{\"path\":\"a\\\"b\\\\c\\td\",\"code\":-1,\"extension\":\"\",\"label\":null,"
-          u8"\"sentence\":\"このファイルは実行中のため判別不能です。\"}\n"),
-       ""},
+          u8"\"sentence\":null,\"error\":\"in use by another program\"}\n"),
+       "miwake: \"a\"b\\c\td\": not read: in use by another program\n"},
       {{"--explain", "pic.dat"},
        kExitAllIdentified,
        kGif + "  17 bytes read, 6 of them text; signature \"GIF8\" at 0\n",
@@ -107,7 +122,7 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
        ""},
       {{}, kExitUsage, "", "no file named"},
       {{"--dry-run", "memo.txt"}, kExitUsage, "", "--dry-run requires --fix"},
-      {{"--jobs", "0", "memo.txt"}, kExitUsage, "", "--jobs: Value 0 not in range 1 to 1024"},
+      {{"--jobs", "0", "memo.txt"}, kExitUsage, "", "--jobs: not a number from 1 to 1024: \"0\""},
       {{"--undo", "j", "memo.txt"}, kExitUsage, "", "FILE excludes --undo"},
       {{"memo.txt", "-h"}, kExitAllIdentified, usage, ""},
       {{"--version"}, kExitAllIdentified, "miwake " MIWAKE_VERSION_TEXT "\n", ""},
@@ -118,11 +133,38 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
-    const auto got = Miwake(c.args, nullptr, &files, c.utf8);
+    const auto got = Miwake(c.args, {.memory = &files, .utf8 = c.utf8});
     EXPECT_EQ(got.status, c.status);
     EXPECT_EQ(cut(got.out), c.out);
     // A usage error: the reason, then the usage text.
     EXPECT_EQ(cut(got.err), c.status == kExitUsage ? "miwake: " + c.err + "\n" + usage : c.err);
+  }
+}
+
+TEST(MiwakeCliTest, AFailedWriteOfTheOutputEndsTheRunAsAFailure) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"memo.txt"},
+                                               {"--json", "memo.txt"},
+                                               {"--mismatches", "memo.doc"}}) {
+    testing::MemoryFileSystem files;
+    files.Add("memo.txt", "hello\n");
+    files.Add("memo.doc", "hello\n");
+    const auto got = Miwake(args, {.memory = &files, .full_output = true});
+    EXPECT_EQ(got.status, kExitSomeNotIdentified) << args.front();
+    EXPECT_EQ(got.err, "miwake: write error on the output\n") << args.front();
+  }
+}
+
+TEST(MiwakeCliTest, OnATerminalControlBytesInNamesAreEscaped) {
+  testing::MemoryFileSystem files;
+  const std::string odd = "\x1b]0;x\a\x7f.doc";
+  files.Add(odd, "hello\n");
+  for (const bool terminal : {false, true}) {
+    const auto got =
+        Miwake({"--mismatches", odd, "gone\r"}, {.memory = &files, .terminal = terminal});
+    const std::string shown = terminal ? "\\033]0;x\\a\\177.doc" : odd;
+    EXPECT_EQ(got.out.substr(0, got.out.find(':')), shown) << terminal;
+    EXPECT_EQ(got.err,
+              "miwake: \"" + std::string(terminal ? "gone\\r" : "gone\r") + "\": no such file\n");
   }
 }
 
@@ -177,14 +219,15 @@ TEST(MiwakeCliTest, WalksFoldersInSortedOrderWhateverTheJobs) {
                                 "a.txt", long_leaf, shown_sjis})
     out += root + sep + leaf + ": " + (leaf.ends_with("gif") ? kGif : kText);
   const std::string locked =
-      "miwake: \"" + root + sep + U8(u8"locked\": folder not read: ﾌｧｲﾙへのｱｸｾｽが拒否されました\n");
+      "miwake: \"" + root + sep + "locked\": folder not read: permission denied\n";
   // Named first, the folder that cannot be read ends nothing either.
-  const std::string err = locked + pipe_err + "miwake: \"" + root + sep +
-                          U8(u8"gone.txt\": ファイルが存在しません！\n") + locked;
+  const std::string err =
+      locked + pipe_err + "miwake: \"" + root + sep + "gone.txt\": no such file\n" + locked;
   for (const char* jobs : {"1", "3"}) {
     temp.Write("root/gone.txt", "hello\n");
     TroubledLister folders;
-    const auto got = Miwake({"-r", "--jobs", jobs, root + sep + "locked", root}, &folders);
+    const auto got =
+        Miwake({"-r", "--jobs", jobs, root + sep + "locked", root}, {.folders = &folders});
     EXPECT_EQ(got.status, kExitSomeNotIdentified);
     EXPECT_EQ(got.out, out) << jobs;
     EXPECT_EQ(got.err, err) << jobs;
@@ -197,18 +240,18 @@ TEST(MiwakeCliTest, ListsFixesAndUndoesMismatches) {
   const auto at = [&](const std::string& leaf) { return root + kSeparator + leaf; };
   std::filesystem::create_directory(root);
   // Text under a C source's name or under none is no lie.
-  for (const char* name : {"memo.doc", "ok.txt", "x.doc", "x.txt", "main.c", "notes"})
+  for (const char* name : {"memo.doc", "memo.pdf", "ok.txt", "x.doc", "x.txt", "main.c", "notes"})
     temp.Write("root/" + std::string(name), "hello\n");
   temp.Write("root/pic.txt", kGifBytes);
 
   auto got = Miwake({"-r", "--mismatches", "--json", root});
   EXPECT_EQ(got.status, kExitAllIdentified);
   EXPECT_EQ(got.out.substr(got.out.rfind("{\"summary")),
-            U8(u8"{\"summary\":{\"files\":7,\"mismatches\":3,\"claims_nothing\":1,\"kinds\":"
-               u8"[{\"code\":1,\"label\":\"テキスト(TXT)\",\"files\":6},{\"code\":108,\"label\":"
+            U8(u8"{\"summary\":{\"files\":8,\"mismatches\":4,\"claims_nothing\":1,\"kinds\":"
+               u8"[{\"code\":1,\"label\":\"テキスト(TXT)\",\"files\":7},{\"code\":108,\"label\":"
                u8"\"画像(GIF)\","
                u8"\"files\":1}]}}\n"));
-  EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 4);
+  EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 5);
   EXPECT_NE(got.out.find(U8(u8"ファイルです。\",\"claims\":\"text/plain\",\"type\":\"image/gif\","
                             u8"\"rename\":{\"to\":")),
             std::string::npos);
@@ -217,28 +260,37 @@ TEST(MiwakeCliTest, ListsFixesAndUndoesMismatches) {
   EXPECT_NE(got.out.find(" of them text; signature \"GIF8\" at 0; the name matched \"*.txt\"\n"),
             std::string::npos);
   // Without the database the classic extensions claim all the same; said once.
-  got = Miwake({"--mismatches", at("pic.txt"), at("x.doc")}, nullptr, nullptr, true, false);
+  got = Miwake({"--mismatches", at("pic.txt"), at("x.doc")}, {.types = false});
   EXPECT_NE(got.out.find("2 files, 2 mismatched, 0 claiming nothing"), std::string::npos);
   EXPECT_EQ(got.err,
             "miwake: no shared MIME-info database found; only the classic kinds' extensions claim "
             "a kind\n");
 
-  got = Miwake({"-r", "--fix", "--dry-run", root});
-  EXPECT_EQ(got.status, kExitAllIdentified);
-  EXPECT_NE(got.out.find("  would be renamed to " + at("memo.txt\n")), std::string::npos);
+  // The dry run plans what the real run does: a name taken before the run
+  // (x.txt), and one that two files would both get (memo.txt).
+  const auto dry = Miwake({"-r", "--fix", "--dry-run", root});
   EXPECT_TRUE(std::filesystem::exists(at("memo.doc")));
 
   got = Miwake({"-r", "--fix", "--journal", journal, root});
   EXPECT_EQ(got.status, kExitSomeNotIdentified);
-  const std::string doc = " (claims application/msword, is text/plain)\n";
-  EXPECT_EQ(got.out, at("memo.doc: ") + kText.substr(0, kText.size() - 1) + doc + "  renamed to " +
-                         at("memo.txt\n") + at("pic.txt: ") + kGif.substr(0, kGif.size() - 1) +
-                         " (claims text/plain, is image/gif)\n" + "  renamed to " +
-                         at("pic.gif\n") + at("x.doc: ") + kText.substr(0, kText.size() - 1) + doc +
-                         U8(u8"7 files, 3 mismatched, 1 claiming nothing\n       6  テキスト(TXT)\n"
+  const std::string text = kText.substr(0, kText.size() - 1);
+  EXPECT_EQ(got.out, at("memo.doc: ") + text + " (claims application/msword, is text/plain)\n" +
+                         "  renamed to " + at("memo.txt\n") + at("memo.pdf: ") + text +
+                         " (claims application/pdf, is text/plain)\n" + at("pic.txt: ") +
+                         kGif.substr(0, kGif.size() - 1) + " (claims text/plain, is image/gif)\n" +
+                         "  renamed to " + at("pic.gif\n") + at("x.doc: ") + text +
+                         " (claims application/msword, is text/plain)\n" +
+                         U8(u8"8 files, 4 mismatched, 1 claiming nothing\n       7  テキスト(TXT)\n"
                             u8"       1  画像(GIF)\n2 renamed; journal ") +
                          journal + "\n");
-  EXPECT_EQ(got.err, "miwake: \"" + at("x.doc\": not renamed: \"") + at("x.txt\" exists\n"));
+  EXPECT_EQ(got.err, "miwake: \"" + at("memo.pdf\": not renamed: \"") + at("memo.txt\" exists\n") +
+                         "miwake: \"" + at("x.doc\": not renamed: \"") + at("x.txt\" exists\n"));
+  EXPECT_EQ(dry.status, got.status);
+  EXPECT_EQ(dry.err, got.err);
+  std::string planned = dry.out;
+  for (std::size_t at = 0; (at = planned.find("  would be renamed", at)) != std::string::npos;)
+    planned.replace(at, 18, "  renamed");
+  EXPECT_EQ(planned + "2 renamed; journal " + journal + "\n", got.out);
 
   got = Miwake({"--undo", journal});
   EXPECT_EQ(got.status, kExitAllIdentified) << got.err;
