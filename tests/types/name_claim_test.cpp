@@ -53,6 +53,8 @@ TEST(NameClaimTest, ANameLiesWhenItsExtensionClaimsAnotherKind) {
       {"book.xls", 51, true, "application/vnd.ms-excel"},
       {"memo.doc", 52, true, "application/msword"},
       {"setup.msi", 51, false, "application/x-msi"},
+      {"deck.msi", 54, false, "application/x-msi"},
+      {"setup.msi", 1, true, "application/x-msi"},
       // Executables: one family, whatever the database knows of it.
       {"lib.dll", 105, false, "application/x-ms-dos-executable"},
       {"prog.exe", 2, false, "application/x-ms-dos-executable"},
@@ -88,6 +90,11 @@ TEST(NameClaimTest, TellsThePatternAndTheContentsType) {
   EXPECT_EQ(png.content, "image/jpeg");
   EXPECT_EQ(judge.Judge("a.ls.7", 1).pattern, "*.[1-9]");
   EXPECT_EQ(judge.Judge("a.ls.0", 1).claims, false);
+  EXPECT_EQ(judge.Judge("a.ls.]", 1).claims, false);
+  EXPECT_EQ(judge.Judge("a.nx", 1).pattern, "*.n[!0-9]");
+  EXPECT_EQ(judge.Judge("a.n1", 1).claims, false);
+  EXPECT_EQ(judge.Judge("a.jpg", 102).content, "application/vnd.ms-excel");
+  EXPECT_EQ(judge.Judge("a.jpg", 103).content, "image/bmp");
   // A classic kind's extension that the database lacks.
   EXPECT_EQ(judge.Judge("a.LZH", 1).pattern, "*.lzh");
   EXPECT_EQ(judge.Judge("a.wav", 31).content, "audio/vnd.wave");
