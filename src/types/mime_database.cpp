@@ -139,7 +139,17 @@ void MimeDatabase::AddGlob(Glob glob) {
     suffixes_[glob.pattern.substr(1)].push_back(index);
   else
     others_.push_back(index);
+  // The weight decides, then the order of the database.
+  if (pattern.starts_with("*.") && pattern.find_first_of("*?[.", 2) == std::string_view::npos) {
+    const auto [best, added] = best_suffix_.try_emplace(glob.type, index);
+    if (!added && globs_[best->second].weight < glob.weight) best->second = index;
+  }
   globs_.push_back(std::move(glob));
+}
+
+std::string MimeDatabase::ExtensionFor(std::string_view type) const {
+  const auto it = best_suffix_.find(Canonical(type));
+  return it != best_suffix_.end() ? globs_[it->second].pattern.substr(2) : std::string();
 }
 
 std::string MimeDatabase::Canonical(std::string_view type) const {

@@ -42,6 +42,10 @@ class MimeDatabase {
   // marks them case-sensitive.
   NameMatch Match(std::string_view leaf) const;
 
+  // The extension that names of the type best have: that of its "*.ext"
+  // pattern of the highest weight, the first of equals; empty when none.
+  std::string ExtensionFor(std::string_view type) const;
+
  private:
   struct Glob {
     std::string pattern, type;
@@ -61,6 +65,7 @@ class MimeDatabase {
   std::unordered_map<std::string, std::string> aliases_;
   std::unordered_map<std::string, std::vector<std::string>> parents_;
   std::unordered_set<std::string> without_globs_;  // __NOGLOBS__ of the folders read
+  std::unordered_map<std::string, std::size_t> best_suffix_;  // type to its best "*.ext" glob
 };
 
 // The database of the `mime` folders given, the most important first; a

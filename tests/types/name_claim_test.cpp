@@ -123,6 +123,12 @@ TEST(MimeDatabaseTest, AMoreImportantFolderHidesTheGlobsOfATypeItMarks) {
   EXPECT_TRUE(database.IsA("image/x-other", "application/octet-stream"));
   EXPECT_FALSE(database.IsA("inode/directory", "application/octet-stream"));
   EXPECT_FALSE(database.IsA("text/x-base", "text/x-mine"));
+  // The extension a type's names best have.
+  const MimeDatabase& small = SmallDatabase();
+  EXPECT_EQ(small.ExtensionFor("text/x-python"), "py");
+  EXPECT_EQ(small.ExtensionFor("audio/x-wav"), "wav");  // an alias
+  EXPECT_EQ(small.ExtensionFor("application/x-compressed-tar"), "");
+  EXPECT_EQ(small.ExtensionFor("text/x-makefile"), "");
 }
 
 #ifndef _WIN32
