@@ -122,7 +122,7 @@ int DecideKind(const FirstBlock& block, const AppNameFlags& names) {
 }
 
 int Classifier::Classify(std::unique_ptr<OpenFile> file, const std::string& name,
-                         KindReasons* why) {
+                         KindReasons* why, OtherContent* other) {
   if (why != nullptr) *why = {};
   if (!file) return kKindUnreadable;
   std::array<std::uint8_t, kFirstBlockSize> bytes;
@@ -137,9 +137,10 @@ int Classifier::Classify(std::unique_ptr<OpenFile> file, const std::string& name
     if (!found) return kKindUnreadable;
     names = *found;
   }
+  const int code = DecideKind(block, names);
+  if (code == kKindOther && other != nullptr) other->Look(std::span(bytes).first(*got), *file);
   if (!file->Close()) return kKindUnreadable;
   if (why != nullptr) FillReasons(block, names, positions, *why);
-  const int code = DecideKind(block, names);
   if (code != kKindExecutable) return code;
   if (why != nullptr) why->original_filename = refiner_.OriginalFilename(name);
   return refiner_.Refine(name, code);

@@ -70,14 +70,23 @@ class KeepExecutableCode final : public ExecutableRefiner {
   int Refine(const std::string&, int code) override { return code; }
 };
 
+// What looks further at a file of no kind (0), before it is closed: its
+// first block, and the file itself for a read of its own.
+class OtherContent {
+ public:
+  virtual ~OtherContent() = default;
+  virtual void Look(std::span<const std::uint8_t> first_block, OpenFile& file) = 0;
+};
+
 class Classifier {
  public:
   explicit Classifier(ExecutableRefiner& refiner) : refiner_(refiner) {}
 
   // Classifies `file`, opened under `name` (null: it could not be opened),
   // and closes it; -1 when it cannot be read to the end of the decision.
-  // With `why`, also says why.
-  int Classify(std::unique_ptr<OpenFile> file, const std::string& name, KindReasons* why = nullptr);
+  // With `why`, also says why; with `other`, a file of no kind is shown to it.
+  int Classify(std::unique_ptr<OpenFile> file, const std::string& name, KindReasons* why = nullptr,
+               OtherContent* other = nullptr);
 
  private:
   ExecutableRefiner& refiner_;
