@@ -121,8 +121,8 @@ int DecideKind(const FirstBlock& block, const AppNameFlags& names) {
   return entry < 0 ? kKindOther : kSignatures[entry].code;
 }
 
-int Classifier::Classify(std::unique_ptr<OpenFile> file, const std::string& name,
-                         KindReasons* why, OtherContent* other) {
+int Classifier::Classify(std::unique_ptr<OpenFile> file, const std::string& name, KindReasons* why,
+                         OtherContent* other) {
   if (why != nullptr) *why = {};
   if (!file) return kKindUnreadable;
   std::array<std::uint8_t, kFirstBlockSize> bytes;

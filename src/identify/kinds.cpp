@@ -96,7 +96,12 @@ std::optional<std::string> IdentifySentence(int code) {
 }
 
 std::optional<std::string> LeafNameForKind(std::string_view leaf, int code) {
-  const std::string ext = "." + std::string(KindExtension(code));
+  return LeafNameWithExtension(leaf, KindExtension(code));
+}
+
+std::optional<std::string> LeafNameWithExtension(std::string_view leaf,
+                                                 std::string_view extension) {
+  const std::string ext = "." + std::string(extension);
   if (ext.size() == 1) return std::nullopt;
   // No byte of a Shift-JIS or UTF-8 character is a dot, so the last dot is one.
   const std::size_t dot = leaf.rfind('.');

@@ -48,6 +48,9 @@ std::optional<std::string> IdentifySentence(int code);
 // its name and gets the extension added rather than losing it.
 std::optional<std::string> LeafNameForKind(std::string_view leaf, int code);
 
+// The same for any extension (lower case, no dot); nothing when it is empty.
+std::optional<std::string> LeafNameWithExtension(std::string_view leaf, std::string_view extension);
+
 // What the result field says when the program of a kind is started; empty
 // for kinds without an announcement.
 std::string_view LaunchAnnouncement(int code);

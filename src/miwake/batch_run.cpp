@@ -153,8 +153,9 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
     if (!verdict.lies) return true;
     ++tally.mismatches;
     // A lying name never has its kind's extension already.
-    Rename rename{item.path.substr(0, leaf) + LeafNameForKind(leaf_name, item.code).value(),
-                  RenameStep::kListed, 0, std::move(verdict)};
+    Rename rename{
+        item.path.substr(0, leaf) + LeafNameWithExtension(leaf_name, verdict.extension).value(),
+        RenameStep::kListed, 0, std::move(verdict)};
     if (options.fix) {
       stopped = !fixer.Fix(item.path, rename);
       if (rename.step != RenameStep::kRenamed && rename.step != RenameStep::kDryRun)

@@ -64,7 +64,7 @@ class MimeDatabase {
   std::vector<std::size_t> others_;
   std::unordered_map<std::string, std::string> aliases_;
   std::unordered_map<std::string, std::vector<std::string>> parents_;
-  std::unordered_set<std::string> without_globs_;  // __NOGLOBS__ of the folders read
+  std::unordered_set<std::string> without_globs_;             // __NOGLOBS__ of the folders read
   std::unordered_map<std::string, std::size_t> best_suffix_;  // type to its best "*.ext" glob
 };
 

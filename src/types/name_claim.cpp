@@ -84,7 +84,7 @@ std::string KindMimeType(const MimeDatabase& database, int code) {
   return it != kKindTypes.end() ? database.Canonical(it->type) : std::string();
 }
 
-NameVerdict NameJudge::Judge(std::string_view leaf, int code) const {
+NameVerdict NameJudge::Judge(std::string_view leaf, int code, const std::string& content) const {
   NameVerdict verdict;
   const std::string extension = ExtensionLower(leaf);
   if (extension.empty()) return verdict;
@@ -109,9 +109,11 @@ NameVerdict NameJudge::Judge(std::string_view leaf, int code) const {
   verdict.claimed = claimed.front();
   verdict.pattern = match.pattern.empty() ? "*." + extension : match.pattern;
   if (code == kKindRupo) return verdict;
-  verdict.content = KindMimeType(database_, code);
-  verdict.lies =
-      !verdict.content.empty() && !Agrees(code, verdict.content, claimed, kinds, executable_image);
+  verdict.content = code == kKindOther ? content : KindMimeType(database_, code);
+  verdict.extension =
+      code == kKindOther ? database_.ExtensionFor(content) : std::string(KindExtension(code));
+  verdict.lies = !verdict.content.empty() && !verdict.extension.empty() &&
+                 !Agrees(code, verdict.content, claimed, kinds, executable_image);
   return verdict;
 }
 

@@ -18,20 +18,23 @@ namespace miwake {
 std::string KindMimeType(const MimeDatabase& database, int code);
 
 struct NameVerdict {
-  bool claims = false;  // the extension claims a kind of content
-  bool lies = false;    // and the content is another one
-  std::string claimed;  // the type the extension gave, the best first
-  std::string content;  // the content's type; empty when it has none
-  std::string pattern;  // the glob that matched ("*.doc")
+  bool claims = false;    // the extension claims a kind of content
+  bool lies = false;      // and the content is another one
+  std::string claimed;    // the type the extension gave, the best first
+  std::string content;    // the content's type; empty when it has none
+  std::string pattern;    // the glob that matched ("*.doc")
+  std::string extension;  // the one the content's names have, for a lie
 };
 
 class NameJudge {
  public:
   explicit NameJudge(const MimeDatabase& database) : database_(database) {}
 
-  // Of a file called `leaf` (no folder) whose content is of kind `code`.
-  // Content of no kind (-1, 0) and Rupo files never lie.
-  NameVerdict Judge(std::string_view leaf, int code) const;
+  // Of a file called `leaf` (no folder) whose content is of kind `code`,
+  // of type `content` when the kind has none of its own (0). Content that
+  // was not read, of no known type, or of a type without an extension to
+  // give, and Rupo files, never lie.
+  NameVerdict Judge(std::string_view leaf, int code, const std::string& content = {}) const;
 
  private:
   bool Agrees(int code, const std::string& content, const std::vector<std::string>& claimed,

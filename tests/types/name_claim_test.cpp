@@ -101,6 +101,28 @@ TEST(NameClaimTest, TellsThePatternAndTheContentsType) {
   EXPECT_EQ(judge.Judge("a.wav", 0).content, "");
 }
 
+TEST(NameClaimTest, AFileOfNoKindIsJudgedByItsType) {
+  const NameJudge judge(SmallDatabase());
+  const struct {
+    const char* leaf;
+    const char* content;
+    bool lies;
+    const char* extension;
+  } cases[] = {
+      {"photo.jpg", "image/png", true, "png"},
+      {"photo.png", "image/png", false, "png"},
+      {"logs.gz", "application/x-compressed-tar", false, ""},  // no extension of its own
+      {"logs.zip", "application/gzip", true, "gz"},
+      {"blob.jpg", "application/octet-stream", false, ""},  // known to be nothing in particular
+      {"blob.jpg", "", false, ""},
+  };
+  for (const auto& c : cases) {
+    const NameVerdict verdict = judge.Judge(c.leaf, 0, c.content);
+    EXPECT_EQ(verdict.lies, c.lies) << c.leaf << " " << c.content;
+    EXPECT_EQ(verdict.extension, c.extension) << c.leaf << " " << c.content;
+  }
+}
+
 TEST(NameClaimTest, WithoutADatabaseOnlyTheClassicExtensionsClaim) {
   const MimeDatabase none;
   const NameJudge judge(none);
