@@ -15,14 +15,17 @@ cmake --build "$build"
 
 # The seeds: the stored PE samples and the real files.
 data="$root/tests/data"
-mkdir -p "$build/corpus/pe_version_fuzz" "$build/corpus/first_block_fuzz" "$build/artifacts"
+mkdir -p "$build/corpus/pe_version_fuzz" "$build/corpus/first_block_fuzz" \
+  "$build/corpus/magic_fuzz" "$build/artifacts"
 cp "$data"/pe-samples/*.dll "$data"/pe-samples/*.block "$data"/real/pe/* \
   "$build/corpus/pe_version_fuzz/"
 find "$data/real" -type f ! -name '*.tsv' -exec cp {} "$build/corpus/first_block_fuzz/" \;
+find "$data/real" -type f ! -name '*.tsv' -size -20k -exec cp {} "$build/corpus/magic_fuzz/" \;
 
 # The name search starts at offset 2080 and reads some 310 KiB at a time, so
 # its inputs may be long enough to cross one read.
-for target in pe_version_fuzz:65536 first_block_fuzz:400000; do
+# The magic rules of the database reach some 19 KiB into a file.
+for target in pe_version_fuzz:65536 first_block_fuzz:400000 magic_fuzz:32768; do
   name="${target%%:*}"
   echo "== fuzzing $name for $seconds s"
   "$build/$name" "$build/corpus/$name" \
