@@ -8,6 +8,7 @@
 #include "identify/classifier.h"
 #include "identify/kinds.h"
 #include "miwake/folder_listing.h"
+#include "types/mime_magic.h"
 
 namespace miwake {
 
@@ -28,7 +29,9 @@ struct BatchItem {
   ItemState state = ItemState::kFile;
   int error = 0;
   int code = kKindUnreadable;
-  KindReasons why;  // filled when the run explains
+  KindReasons why;                  // filled when the run explains
+  std::string type;                 // the content's, in the shared MIME-info vocabulary
+  std::optional<MagicMatch> magic;  // the rule that gave a file of no kind its type
 };
 
 }  // namespace miwake

@@ -108,13 +108,11 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
                   .flush_lines = env.out_is_terminal,
                   .escape_out = env.out_is_terminal,
                   .escape_err = env.err_is_terminal});
-  MimeDatabase types;
-  if (only_mismatches) {
-    types = LoadMimeDatabase(env.mime_folders);
-    if (types.empty())
-      env.err << "miwake: no shared MIME-info database found; only the classic kinds' extensions "
-                 "claim a kind\n";
-  }
+  const MimeDatabase types = LoadMimeDatabase(env.mime_folders);
+  const MimeMagic magic = LoadMimeMagic(env.mime_folders);
+  if (only_mismatches && types.empty())
+    env.err << "miwake: no shared MIME-info database found; only the classic kinds' extensions "
+               "claim a kind\n";
   const NameJudge judge(types);
   if (env.err_is_terminal && !options.json) report->ShowProgress(SteadyMilliseconds());
   NameSource source(names, options.recursive, style, env.files, env.folders);
@@ -129,7 +127,9 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
   // its folder open, so there are never more than 1024 of them.
   run.window = std::clamp<std::size_t>(run.jobs * 128, 256, 1024);
   run.source = [&](BatchItem& item) { return source.Next(item); };
-  run.make_work = [&] { return std::make_unique<IdentifyWork>(env.make_files(), options.explain); };
+  run.make_work = [&] {
+    return std::make_unique<IdentifyWork>(env.make_files(), options.explain, magic, types);
+  };
   const auto emit = [&](BatchItem& item) {
     if (item.state != ItemState::kFile) {
       report->Problem(item);
@@ -148,7 +148,7 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
     ++tally.kinds[item.code];
     const std::size_t leaf = LeafStart(item.path, style);
     const std::string_view leaf_name = std::string_view(item.path).substr(leaf);
-    NameVerdict verdict = judge.Judge(leaf_name, item.code);
+    NameVerdict verdict = judge.Judge(leaf_name, item.code, item.type);
     if (!verdict.claims) ++tally.claiming_nothing;
     if (!verdict.lies) return true;
     ++tally.mismatches;

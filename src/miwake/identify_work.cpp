@@ -6,7 +6,10 @@ void IdentifyWork::Process(BatchItem& item) {
   // A file the walk found is opened in its folder, kept open, by its leaf.
   auto file = item.folder ? item.folder->OpenForClassify(item.path.c_str() + item.leaf)
                           : files_->OpenForClassify(item.path);
-  item.code = classifier_.Classify(std::move(file), item.path, explain_ ? &item.why : nullptr);
+  item.code =
+      classifier_.Classify(std::move(file), item.path, explain_ ? &item.why : nullptr, &look_);
+  item.magic = look_.Take();
+  item.type = ContentType(item.code, item.magic, types_);
   if (item.code != kKindUnreadable) return;
   // A file removed, or replaced by a pipe, since it was listed is reported
   // as such rather than answered as one in use.

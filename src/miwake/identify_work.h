@@ -8,19 +8,23 @@
 #include "identify/classifier.h"
 #include "identify/version_refiner.h"
 #include "miwake/ordered_runner.h"
+#include "types/content_type.h"
 
 namespace miwake {
 
 class IdentifyWork final : public ItemWork {
  public:
-  IdentifyWork(std::unique_ptr<FileSystem> files, bool explain)
-      : files_(std::move(files)), explain_(explain) {}
+  IdentifyWork(std::unique_ptr<FileSystem> files, bool explain, const MimeMagic& magic,
+               const MimeDatabase& types)
+      : files_(std::move(files)), explain_(explain), types_(types), look_(magic, types) {}
 
   void Process(BatchItem& item) override;
 
  private:
   std::unique_ptr<FileSystem> files_;
   bool explain_;
+  const MimeDatabase& types_;
+  MagicLook look_;
   VersionResourceRefiner refiner_;
   Classifier classifier_{refiner_};
 };

@@ -83,7 +83,7 @@ class TextReport final : public Report {
     if (rename)
       line_ += " (claims " + rename->verdict.claimed + ", is " + rename->verdict.content + ')';
     line_ += '\n';
-    if (style_.explain) Explanation(item.why, rename);
+    if (style_.explain) Explanation(item, rename);
     if (rename && rename->step == RenameStep::kRenamed)
       line_ += "  renamed to " + Name(rename->to) + '\n';
     if (rename && rename->step == RenameStep::kDryRun)
@@ -111,7 +111,8 @@ class TextReport final : public Report {
   std::string MakeKindFields(int code) const override {
     return Text(IdentifySentence(code).value_or(std::string()));
   }
-  void Explanation(const KindReasons& why, const std::optional<Rename>& rename) {
+  void Explanation(const BatchItem& item, const std::optional<Rename>& rename) {
+    const KindReasons& why = item.why;
     line_ += "  " + std::to_string(why.block_size) + " bytes read, " +
              std::to_string(why.text_bytes) + " of them text";
     if (!why.signature.empty())
@@ -122,6 +123,10 @@ class TextReport final : public Report {
           "; application \"" + Text(why.app_name) + "\" at " + std::to_string(why.app_name_offset);
     if (why.original_filename)
       line_ += "; OriginalFilename \"" + Text(*why.original_filename) + '"';
+    if (!item.type.empty()) line_ += "; type " + item.type;
+    if (item.magic)
+      line_ += " by its magic of priority " + std::to_string(item.magic->priority) + " at " +
+               std::to_string(item.magic->offset);
     if (rename) line_ += "; the name matched \"" + Name(rename->verdict.pattern) + '"';
     line_ += '\n';
   }
@@ -134,6 +139,8 @@ class JsonReport final : public Report {
     line_ += '{';
     JsonName("path", item.path);
     line_ += KindFields(item.code);
+    line_ += ",\"type\":";
+    AppendJson(line_, item.type.empty() ? ordered_json(nullptr) : ordered_json(item.type));
     if (item.code == kKindUnreadable) {
       line_ += ",\"error\":";
       AppendJson(line_, CauseText(item.error));
@@ -141,10 +148,8 @@ class JsonReport final : public Report {
     if (rename) {
       line_ += ",\"claims\":";
       AppendJson(line_, rename->verdict.claimed);
-      line_ += ",\"type\":";
-      AppendJson(line_, rename->verdict.content);
     }
-    if (style_.explain) Explanation(item.why, rename);
+    if (style_.explain) Explanation(item, rename);
     if (rename) {
       line_ += ",\"rename\":{";
       JsonName("to", rename->to);
@@ -204,7 +209,8 @@ class JsonReport final : public Report {
     fields.pop_back();
     return fields;
   }
-  void Explanation(const KindReasons& why, const std::optional<Rename>& rename) {
+  void Explanation(const BatchItem& item, const std::optional<Rename>& rename) {
+    const KindReasons& why = item.why;
     const auto text_or_null = [](const std::string& s) {
       return s.empty() ? ordered_json(nullptr) : ordered_json(Cp932ToUtf8(s));
     };
@@ -217,6 +223,10 @@ class JsonReport final : public Report {
     j["app_name_offset"] = why.app_name_offset;
     j["original_filename"] =
         why.original_filename ? ordered_json(Cp932ToUtf8(*why.original_filename)) : nullptr;
+    j["magic"] = item.magic ? ordered_json{{"type", item.magic->type},
+                                           {"priority", item.magic->priority},
+                                           {"offset", item.magic->offset}}
+                            : ordered_json(nullptr);
     if (rename) j["glob"] = rename->verdict.pattern;
     line_ += ",\"explain\":";
     AppendJson(line_, j);

@@ -104,21 +104,22 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
       {{"--json", "pic.dat", "a\"b\\c\td"},
        kExitSomeNotIdentified,
        U8(u8"{\"path\":\"pic.dat\",\"code\":108,\"extension\":\"gif\",\"label\":\"画像(GIF)\","
-          u8"\"sentence\":\"これは画像(GIF)ファイルです。\"}\n"
+          u8"\"sentence\":\"これは画像(GIF)ファイルです。\",\"type\":\"image/gif\"}\n"
           u8"{\"path\":\"a\\\"b\\\\c\\td\",\"code\":-1,\"extension\":\"\",\"label\":null,"
-          u8"\"sentence\":null,\"error\":\"in use by another program\"}\n"),
+          u8"\"sentence\":null,\"type\":null,\"error\":\"in use by another program\"}\n"),
        "miwake: \"a\"b\\c\td\": not read: in use by another program\n"},
       {{"--explain", "pic.dat"},
        kExitAllIdentified,
-       kGif + "  17 bytes read, 6 of them text; signature \"GIF8\" at 0\n",
+       kGif + "  17 bytes read, 6 of them text; signature \"GIF8\" at 0; type image/gif\n",
        ""},
       {{"--json", "--explain", "-j", "2", kSjisLeaf},
        kExitAllIdentified,
        "{" + sjis_path +
            U8(u8",\"code\":1,\"extension\":\"txt\",\"label\":\"テキスト(TXT)\","
-              u8"\"sentence\":\"これはテキスト(TXT)ファイルです。\",\"explain\":{\"block_size\":6,"
-              u8"\"text_bytes\":6,\"signature\":null,\"signature_offset\":0,\"app_name\":null,"
-              u8"\"app_name_offset\":0,\"original_filename\":null}}\n"),
+              u8"\"sentence\":\"これはテキスト(TXT)ファイルです。\",\"type\":\"text/plain\","
+              u8"\"explain\":{\"block_size\":6,\"text_bytes\":6,\"signature\":null,"
+              u8"\"signature_offset\":0,\"app_name\":null,\"app_name_offset\":0,"
+              u8"\"original_filename\":null,\"magic\":null}}\n"),
        ""},
       {{}, kExitUsage, "", "no file named"},
       {{"--dry-run", "memo.txt"}, kExitUsage, "", "--dry-run requires --fix"},
@@ -139,6 +140,27 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
     // A usage error: the reason, then the usage text.
     EXPECT_EQ(cut(got.err), c.status == kExitUsage ? "miwake: " + c.err + "\n" + usage : c.err);
   }
+}
+
+TEST(MiwakeCliTest, AFileOfNoKindHasTheTypeItsMagicGives) {
+  testing::MemoryFileSystem files;
+  const std::string png = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR" + std::string(3000, '\0');
+  files.Add("photo.jpg", png);
+  files.Add("blob.jpg", std::string(3000, '\0'));
+  auto got =
+      Miwake({"--mismatches", "--json", "--explain", "photo.jpg", "blob.jpg"}, {.memory = &files});
+  EXPECT_EQ(
+      got.out.substr(0, got.out.find("\n")),
+      U8(u8"{\"path\":\"photo.jpg\",\"code\":0,\"extension\":\"\",\"label\":\"その他の\","
+         u8"\"sentence\":\"これはその他のファイルです。\",\"type\":\"image/png\","
+         u8"\"claims\":\"image/jpeg\",\"explain\":{\"block_size\":2500,\"text_bytes\":7,"
+         u8"\"signature\":null,\"signature_offset\":0,\"app_name\":null,\"app_name_offset\":0,"
+         u8"\"original_filename\":null,\"magic\":{\"type\":\"image/png\",\"priority\":50,"
+         u8"\"offset\":0},\"glob\":\"*.jpg\"},\"rename\":{\"to\":\"photo.png\"}}"));
+  // Binary of no known type is no lie, whatever its name.
+  EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 2);
+  got = Miwake({"blob.jpg", "--json"}, {.memory = &files});
+  EXPECT_NE(got.out.find("\"type\":\"application/octet-stream\"}"), std::string::npos);
 }
 
 TEST(MiwakeCliTest, AFailedWriteOfTheOutputEndsTheRunAsAFailure) {
@@ -252,13 +274,15 @@ TEST(MiwakeCliTest, ListsFixesAndUndoesMismatches) {
                u8"\"画像(GIF)\","
                u8"\"files\":1}]}}\n"));
   EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 5);
-  EXPECT_NE(got.out.find(U8(u8"ファイルです。\",\"claims\":\"text/plain\",\"type\":\"image/gif\","
+  EXPECT_NE(got.out.find(U8(u8"ファイルです。\",\"type\":\"image/gif\",\"claims\":\"text/plain\","
                             u8"\"rename\":{\"to\":")),
             std::string::npos);
 
   got = Miwake({"--mismatches", "--explain", at("pic.txt")});
-  EXPECT_NE(got.out.find(" of them text; signature \"GIF8\" at 0; the name matched \"*.txt\"\n"),
-            std::string::npos);
+  EXPECT_NE(
+      got.out.find(
+          " of them text; signature \"GIF8\" at 0; type image/gif; the name matched \"*.txt\"\n"),
+      std::string::npos);
   // Without the database the classic extensions claim all the same; said once.
   got = Miwake({"--mismatches", at("pic.txt"), at("x.doc")}, {.types = false});
   EXPECT_NE(got.out.find("2 files, 2 mismatched, 0 claiming nothing"), std::string::npos);

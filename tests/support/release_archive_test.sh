@@ -34,4 +34,4 @@ LC_ALL=C ls "$dir/mime" | tr '\n' ' ' | grep -q '^COPYING aliases copyright glob
 cp "${gif#Z:}" "$planted/pic.png"
 json="$("$run" "$dir/miwake.exe" --mismatches --json "Z:$planted/pic.png")"
 echo "$json"
-grep -q '"code":108,.*"claims":"image/png","type":"image/gif","rename":{"to":"Z:'"$planted"'/pic.gif"}' <<<"$json"
+grep -q '"code":108,.*"type":"image/gif","claims":"image/png","rename":{"to":"Z:'"$planted"'/pic.gif"}' <<<"$json"
