@@ -8,10 +8,10 @@
 namespace miwake {
 
 void MagicLook::Look(std::span<const std::uint8_t> first_block, OpenFile& file) {
-  match_ = magic_.Match(first_block, types_);
+  bool cut = false;
+  match_ = magic_.Match(first_block, types_, &cut);
   // A first block shorter than a full one was the whole file.
-  if (match_ || first_block.size() < kFirstBlockSize || magic_.Reach() <= first_block.size())
-    return;
+  if (match_ || !cut || first_block.size() < kFirstBlockSize) return;
   bytes_.resize(magic_.Reach());
   std::copy(first_block.begin(), first_block.end(), bytes_.begin());
   const auto rest = std::span(bytes_).subspan(first_block.size());

@@ -16,8 +16,8 @@
 namespace miwake {
 
 // Matches the magic rules against a file of no kind, on the bytes the
-// classifier read and, where the rules reach further and found nothing
-// there, on one more read. One per thread.
+// classifier read and, where a rule could not be judged on them, on one
+// more read. One per thread.
 class MagicLook final : public OtherContent {
  public:
   MagicLook(const MimeMagic& magic, const MimeDatabase& types) : magic_(magic), types_(types) {}

@@ -128,13 +128,18 @@ void MimeMagic::Index(std::size_t section) {
 }
 
 std::optional<std::uint64_t> MimeMagic::MatchRule(const Section& section, std::size_t index,
-                                                  std::span<const std::uint8_t> head) const {
+                                                  std::span<const std::uint8_t> head,
+                                                  bool& cut) const {
   const Rule& rule = section.rules[index];
   const std::size_t length = rule.value.size();
   std::optional<std::uint64_t> found;
   for (std::uint64_t start = rule.offset; start < std::uint64_t{rule.offset} + rule.range;
        ++start) {
-    if (start + length > head.size()) break;
+    if (start + length > head.size()) {
+      // A top rule that starts within the bytes given is judged on them.
+      cut = cut || rule.indent > 0 || rule.offset >= head.size();
+      break;
+    }
     bool same = true;
     for (std::size_t k = 0; k < length && same; ++k) {
       unsigned char byte = head[start + k], want = static_cast<unsigned char>(rule.value[k]);
@@ -154,27 +159,32 @@ std::optional<std::uint64_t> MimeMagic::MatchRule(const Section& section, std::s
   bool has_sub_rules = false;
   for (std::size_t sub = index + 1; sub < rule.end; sub = section.rules[sub].end) {
     has_sub_rules = true;
-    if (MatchRule(section, sub, head)) return found;
+    if (MatchRule(section, sub, head, cut)) return found;
   }
   return has_sub_rules ? std::nullopt : found;
 }
 
 std::optional<MagicMatch> MimeMagic::Match(std::span<const std::uint8_t> head,
-                                           const MimeDatabase& types) const {
+                                           const MimeDatabase& types, bool* cut) const {
+  bool cut_here = false;
   std::vector<std::pair<std::size_t, std::uint64_t>> matched;  // section, offset
   const auto consider = [&](const TopRule& top) {
     if (std::any_of(matched.begin(), matched.end(),
                     [&](const auto& m) { return m.first == top.section; }))
       return;
-    if (const auto offset = MatchRule(sections_[top.section], top.rule, head))
+    if (const auto offset = MatchRule(sections_[top.section], top.rule, head, cut_here))
       matched.emplace_back(top.section, *offset);
   };
   for (const auto& [offset, by_byte] : by_first_byte_) {
-    if (offset >= head.size()) continue;
+    if (offset >= head.size()) {
+      cut_here = true;
+      continue;
+    }
     if (const auto it = by_byte.find(head[offset]); it != by_byte.end())
       for (const TopRule& top : it->second) consider(top);
   }
   for (const TopRule& top : others_) consider(top);
+  if (cut != nullptr) *cut = cut_here;
   if (matched.empty()) return std::nullopt;
   // The file's order among equals: the first section wins unless a later
   // one refines it.

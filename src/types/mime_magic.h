@@ -37,9 +37,11 @@ class MimeMagic {
   // The type that the rules give the bytes `head` from the start of a file
   // (shorter than Reach() when the file is): the matching section of the
   // highest priority, among equals one that refines another that matched,
-  // else the first. Nothing when no rule matches.
-  std::optional<MagicMatch> Match(std::span<const std::uint8_t> head,
-                                  const MimeDatabase& types) const;
+  // else the first. Nothing when no rule matches; then `cut`, when given,
+  // tells whether a rule could not be judged for want of bytes past
+  // `head`: a rule under one that matched, or a top rule that starts past it.
+  std::optional<MagicMatch> Match(std::span<const std::uint8_t> head, const MimeDatabase& types,
+                                  bool* cut = nullptr) const;
 
  private:
   struct Rule {
@@ -60,7 +62,7 @@ class MimeMagic {
 
   // Where the rule (and, when it has any, one of its sub-rules) matches.
   std::optional<std::uint64_t> MatchRule(const Section& section, std::size_t rule,
-                                         std::span<const std::uint8_t> head) const;
+                                         std::span<const std::uint8_t> head, bool& cut) const;
   void Index(std::size_t section);
 
   std::vector<Section> sections_;

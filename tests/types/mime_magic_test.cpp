@@ -82,6 +82,29 @@ TEST(MimeMagicTest, GivesTheTypeOfTheBestMatchingSection) {
   }
 }
 
+TEST(MimeMagicTest, TellsWhenARuleWantsBytesPastTheOnesGiven) {
+  MimeMagic magic;
+  ASSERT_TRUE(magic.AddFolder("MIME-Magic\0\n[50:a/nested]\n"s + Rule(0, 0, "NEST") +
+                              Rule(1, 8, "A") + "[50:a/ranged]\n" + Rule(0, 2, "FIND", "", 1, 20) +
+                              "[50:a/far]\n" + Rule(0, 6, "FAR")));
+  const MimeDatabase types;
+  const struct {
+    std::string bytes;
+    bool cut;
+  } cases[] = {
+      {"NEST", true},      // the rule under one that matched
+      {"NOPE", true},      // the rule that starts past the end
+      {"NOPE...", false},  // rules that start within are judged on what there is
+  };
+  for (const auto& c : cases) {
+    bool cut = !c.cut;
+    EXPECT_FALSE(magic.Match(
+        std::span(reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size()), types,
+        &cut));
+    EXPECT_EQ(cut, c.cut) << c.bytes;
+  }
+}
+
 TEST(MimeMagicTest, AMoreImportantFolderHidesTheRulesOfATypeItMarks) {
   MimeMagic magic;
   EXPECT_FALSE(magic.AddFolder("not magic"));
