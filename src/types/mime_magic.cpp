@@ -133,13 +133,19 @@ std::optional<std::uint64_t> MimeMagic::MatchRule(const Section& section, std::s
   const Rule& rule = section.rules[index];
   const std::size_t length = rule.value.size();
   std::optional<std::uint64_t> found;
-  for (std::uint64_t start = rule.offset; start < std::uint64_t{rule.offset} + rule.range;
-       ++start) {
-    if (start + length > head.size()) {
-      // A top rule that starts within the bytes given is judged on them.
-      cut = cut || rule.indent > 0 || rule.offset >= head.size();
-      break;
-    }
+  const std::uint64_t last = std::uint64_t{rule.offset} + rule.range - 1;
+  // A top rule that starts within the bytes given is judged on them.
+  if (last + length > head.size()) cut = cut || rule.indent > 0 || rule.offset >= head.size();
+  if (rule.mask.empty() && rule.offset < head.size()) {
+    // Most rules: a plain search, which the library makes fast over long ranges.
+    const std::string_view window(
+        reinterpret_cast<const char*>(head.data()) + rule.offset,
+        std::min<std::uint64_t>(head.size(), last + length) - rule.offset);
+    const std::size_t at = window.find(rule.value);
+    if (at != std::string_view::npos) found = rule.offset + at;
+  }
+  for (std::uint64_t start = rule.offset; !rule.mask.empty() && start <= last; ++start) {
+    if (start + length > head.size()) break;
     bool same = true;
     for (std::size_t k = 0; k < length && same; ++k) {
       unsigned char byte = head[start + k], want = static_cast<unsigned char>(rule.value[k]);
