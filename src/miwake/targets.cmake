@@ -28,7 +28,7 @@ if(WIN32)
   # build machine's shared MIME-info database, with its licence (GPL 2).
   set(mime_dir "${MIWAKE_PROGRAM_DIR}/mime")
   set(mime_sources
-    /usr/share/mime/globs2 /usr/share/mime/subclasses /usr/share/mime/aliases
+    /usr/share/mime/globs2 /usr/share/mime/subclasses /usr/share/mime/aliases /usr/share/mime/magic
     /usr/share/mime/version /usr/share/doc/shared-mime-info/copyright)
   foreach(source IN LISTS mime_sources ITEMS /usr/share/common-licenses/GPL-2)
     if(NOT EXISTS "${source}")

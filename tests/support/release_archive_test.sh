@@ -29,9 +29,14 @@ grep -q '"code":108,"extension":"gif"' <<<"$json"
 
 # The types beside the program: a GIF named .png is a lie only the database
 # knows of.
-LC_ALL=C ls "$dir/mime" | tr '\n' ' ' | grep -q '^COPYING aliases copyright globs2 subclasses version $' ||
+LC_ALL=C ls "$dir/mime" | tr '\n' ' ' | grep -q '^COPYING aliases copyright globs2 magic subclasses version $' ||
   { echo "mime holds: $(ls "$dir/mime")"; exit 1; }
 cp "${gif#Z:}" "$planted/pic.png"
 json="$("$run" "$dir/miwake.exe" --mismatches --json "Z:$planted/pic.png")"
 echo "$json"
 grep -q '"code":108,.*"type":"image/gif","claims":"image/png","rename":{"to":"Z:'"$planted"'/pic.gif"}' <<<"$json"
+# And its magic: a WebP (no classic kind) named .jpg.
+cp "$(dirname "${gif#Z:}")/python.webp" "$planted/photo.jpg"
+json="$("$run" "$dir/miwake.exe" --mismatches --json "Z:$planted/photo.jpg")"
+echo "$json"
+grep -q '"code":0,.*"type":"image/webp","claims":"image/jpeg","rename":{"to":"Z:'"$planted"'/photo.webp"}' <<<"$json"
