@@ -47,7 +47,7 @@ class Win32FolderLister final : public FolderLister {
 
 }  // namespace
 
-std::unique_ptr<FolderLister> MakePlatformFolderLister() {
+std::unique_ptr<FolderLister> MakePlatformFolderLister(std::size_t) {
   return std::make_unique<Win32FolderLister>();
 }
 

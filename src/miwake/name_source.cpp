@@ -3,13 +3,6 @@
 #include <algorithm>
 
 namespace miwake {
-namespace {
-
-// Each kept folder holds a descriptor while its level is walked: deeper
-// folders are not kept, so that an absurdly deep tree cannot run out of them.
-constexpr std::size_t kKeptLevels = 32;
-
-}  // namespace
 
 void NameSource::Set(BatchItem& item, std::string path, ItemState state, int error) {
   item.path = std::move(path);
@@ -19,21 +12,19 @@ void NameSource::Set(BatchItem& item, std::string path, ItemState state, int err
   item.code = kKindUnreadable;
 }
 
-bool NameSource::Enter(std::string folder, BatchItem& item) {
+bool NameSource::Enter(std::string folder, std::size_t leaf,
+                       const std::shared_ptr<const KeptFolder>& parent, BatchItem& item) {
   int error = 0;
-  std::vector<ListedEntry> entries = std::move(spare_);
-  std::shared_ptr<const KeptFolder> kept;
-  const bool listed = levels_.size() < kKeptLevels
-                          ? lister_.ListAndKeep(folder, entries, error, kept)
-                          : lister_.List(folder, entries, error);
-  if (!listed) {
-    spare_ = std::move(entries);
+  EnteredFolder entered;
+  entered.entries = std::move(spare_);
+  if (!lister_.Enter(folder, leaf, parent, entered, error)) {
+    spare_ = std::move(entered.entries);
     Set(item, std::move(folder), ItemState::kUnreadableFolder, error);
     return false;
   }
-  std::sort(entries.begin(), entries.end(),
+  std::sort(entered.entries.begin(), entered.entries.end(),
             [](const ListedEntry& a, const ListedEntry& b) { return a.name < b.name; });
-  levels_.push_back({std::move(folder), std::move(entries), std::move(kept)});
+  levels_.push_back({std::move(folder), std::move(entered.entries), std::move(entered.kept)});
   return true;
 }
 
@@ -61,10 +52,14 @@ bool NameSource::Next(BatchItem& item) {
         case ListedType::kOther:
           Set(item, JoinPath(level.folder, entry.name, style_), ItemState::kNotRegular);
           return true;
-        case ListedType::kFolder:
+        case ListedType::kFolder: {
+          std::string path = JoinPath(level.folder, entry.name, style_);
+          const std::size_t leaf = path.size() - entry.name.size();
           // `level` may move when the new level is pushed.
-          if (!Enter(JoinPath(level.folder, entry.name, style_), item)) return true;
+          const auto parent = level.kept;
+          if (!Enter(std::move(path), leaf, parent, item)) return true;
           continue;
+        }
         case ListedType::kLink:
           continue;
       }
@@ -77,7 +72,7 @@ bool NameSource::Next(BatchItem& item) {
     }
     const EntryType type = files_.TypeOf(name);
     if (type == EntryType::kFolder && recursive_) {
-      if (!Enter(name, item)) return true;
+      if (!Enter(name, 0, nullptr, item)) return true;
       continue;
     }
     if (type == EntryType::kOther) {

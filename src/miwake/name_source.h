@@ -36,7 +36,8 @@ class NameSource {
   };
   // Starts on a folder's entries; false, with `item` telling why, when it
   // cannot be listed.
-  bool Enter(std::string folder, BatchItem& item);
+  bool Enter(std::string folder, std::size_t leaf, const std::shared_ptr<const KeptFolder>& parent,
+             BatchItem& item);
   static void Set(BatchItem& item, std::string path, ItemState state, int error = 0);
 
   std::span<const std::string> names_;
