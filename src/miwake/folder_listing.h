@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@ struct ListedEntry {
   ListedType type;
 };
 
+// Equal for two names exactly when they stand for the same file or folder,
+// however each was reached: the device and inode (POSIX), or the full name
+// with its letters in capitals (Windows).
+using FileKey = std::string;
+
 // A listed folder kept, so that its files and folders are opened without the
 // system going through the whole path again, and whatever its length. Used
 // from several threads.
@@ -34,11 +40,15 @@ class KeptFolder {
   virtual std::unique_ptr<OpenFile> OpenForClassify(const char* leaf) const = 0;
   // As FileSystem::TypeOf, for a leaf of the folder.
   virtual EntryType TypeOf(const char* leaf) const = 0;
+  // The key of a leaf of the folder, of a link itself; none when it cannot
+  // be looked at.
+  virtual std::optional<FileKey> KeyOf(const char* leaf) const = 0;
 };
 
 // A folder that the walk entered.
 struct EnteredFolder {
-  std::vector<ListedEntry> entries;        // "." and ".." left out, in no particular order
+  std::vector<ListedEntry> entries;  // "." and ".." left out, in no particular order
+  std::optional<FileKey> key;
   std::shared_ptr<const KeptFolder> kept;  // null: its names are used whole
 };
 
@@ -56,9 +66,12 @@ class FolderLister {
   virtual bool Enter(const std::string& path, std::size_t /*leaf*/,
                      const std::shared_ptr<const KeptFolder>& /*parent*/, EnteredFolder& folder,
                      int& error) {
+    folder.key = KeyOf(path);
     folder.kept = nullptr;
     return List(path, folder.entries, error);
   }
+  // The key of what a name stands for, links followed.
+  virtual std::optional<FileKey> KeyOf(const std::string&) { return std::nullopt; }
 };
 
 // At most `kept_limit` folders (and a quarter of the descriptors the process

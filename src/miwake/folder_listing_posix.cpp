@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 
 #include "common/file_system_posix.h"
 #include "common/unique_fd_posix.h"
@@ -27,6 +28,13 @@ ListedType TypeOfMode(mode_t mode) {
   if (S_ISREG(mode)) return ListedType::kFile;
   if (S_ISDIR(mode)) return ListedType::kFolder;
   return S_ISLNK(mode) ? ListedType::kLink : ListedType::kOther;
+}
+
+FileKey KeyOf(const struct stat& st) {
+  FileKey key(sizeof st.st_dev + sizeof st.st_ino, '\0');
+  std::memcpy(key.data(), &st.st_dev, sizeof st.st_dev);
+  std::memcpy(key.data() + sizeof st.st_dev, &st.st_ino, sizeof st.st_ino);
+  return key;
 }
 
 // A folder with a descriptor of its own, or, once `held` has reached the
@@ -61,6 +69,14 @@ class PosixKeptFolder final : public KeptFolder {
     if (fd < 0 || ::fstatat(fd, leaf, &st, 0) != 0) return EntryType::kMissing;
     if (S_ISREG(st.st_mode)) return EntryType::kRegularFile;
     return S_ISDIR(st.st_mode) ? EntryType::kFolder : EntryType::kOther;
+  }
+
+  std::optional<FileKey> KeyOf(const char* leaf) const override {
+    UniqueFd again;
+    const int fd = Descriptor(again);
+    struct stat st {};
+    if (fd < 0 || ::fstatat(fd, leaf, &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+    return miwake::KeyOf(st);
   }
 
   // The folder's descriptor, or one opened again into `again`; -1 with errno
@@ -110,6 +126,8 @@ class PosixFolderLister final : public FolderLister {
       fd = UniqueFd(::openat(at, name.c_str(), up ? kFolderFlags | O_NOFOLLOW : kFolderFlags));
     if (!fd) return error = WindowsErrorCode(errno), false;
     again = UniqueFd();
+    struct stat st {};
+    folder.key = ::fstat(fd.get(), &st) == 0 ? std::optional(miwake::KeyOf(st)) : std::nullopt;
     if (!ListFolder(fd.get(), folder.entries, error)) return false;
     // Past the limit, the descriptor goes and the way back to it stays.
     if (*held_ >= kept_limit_) fd = UniqueFd();
@@ -117,6 +135,12 @@ class PosixFolderLister final : public FolderLister {
     folder.kept = std::make_shared<const PosixKeptFolder>(std::move(fd), held_, std::move(up),
                                                           std::move(name));
     return true;
+  }
+
+  std::optional<FileKey> KeyOf(const std::string& name) override {
+    struct stat st {};
+    if (::stat(name.c_str(), &st) != 0) return std::nullopt;
+    return miwake::KeyOf(st);
   }
 
  private:

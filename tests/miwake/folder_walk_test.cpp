@@ -1,5 +1,5 @@
-// The walk of miwake -r over real folders: trees deeper than any whole name
-// the system takes.
+// The walk of miwake -r over real folders: names that overlap, and trees
+// deeper than any whole name the system takes.
 #include <gmock/gmock.h>
 
 #include <filesystem>
@@ -21,7 +21,6 @@
 namespace miwake {
 namespace {
 
-#ifndef _WIN32
 constexpr bool kWindows = std::filesystem::path::preferred_separator == '\\';
 
 // What the walk gives for `names`, each item as it comes.
@@ -34,6 +33,25 @@ std::vector<BatchItem> Walk(const std::vector<std::string>& names, FolderLister&
   return items;
 }
 
+TEST(FolderWalk, GoesThroughEachFileAndFolderOnceAtTheFirstNameThatReachesIt) {
+  const testing::TempFolder temp;
+  std::filesystem::create_directories(temp.dir / "dup" / "sub");
+  for (const char* name : {"dup/a.txt", "dup/c.txt", "dup/sub/b.txt", "o.txt"})
+    temp.Write(name, "x");
+  const auto at = [&](std::string name) {
+    if (kWindows) std::replace(name.begin(), name.end(), '/', '\\');
+    return temp.path() + name;
+  };
+  std::vector<std::string> names = {at("dup/c.txt"), at("dup/sub"), at("dup"),   at("./dup"),
+                                    at("dup/a.txt"), at("o.txt"),   at("o.txt"), at("dup/sub/")};
+  if (kWindows) names.push_back(at("DUP"));
+  std::vector<std::string> paths;
+  for (const BatchItem& item : Walk(names, *MakePlatformFolderLister())) paths.push_back(item.path);
+  EXPECT_THAT(paths, ::testing::ElementsAre(at("dup/c.txt"), at("dup/sub/b.txt"), at("dup/a.txt"),
+                                            at("o.txt")));
+}
+
+#ifndef _WIN32
 TEST(FolderWalk, GoesBelowTheLongestWholeNameAndKeepsFewFoldersOpen) {
   const testing::TempFolder temp;
   // Made through each parent: the whole names are too long for mkdir.
