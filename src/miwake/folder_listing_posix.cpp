@@ -122,8 +122,8 @@ class PosixFolderLister final : public FolderLister {
     std::string name = up ? path.substr(leaf) : path;
     UniqueFd fd, again;
     const int at = up ? up->Descriptor(again) : AT_FDCWD;
-    if (at != -1)
-      fd = UniqueFd(::openat(at, name.c_str(), up ? kFolderFlags | O_NOFOLLOW : kFolderFlags));
+    if (up && at < 0) return error = WindowsErrorCode(errno), false;
+    fd = UniqueFd(::openat(at, name.c_str(), up ? kFolderFlags | O_NOFOLLOW : kFolderFlags));
     if (!fd) return error = WindowsErrorCode(errno), false;
     again = UniqueFd();
     struct stat st {};
