@@ -27,6 +27,8 @@ class UniqueFd {
   explicit operator bool() const { return fd_ >= 0; }
   // Closes now and reports whether the close succeeded.
   bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
+  // Hands the descriptor over to an owner that closes it (fdopendir's listing).
+  int Release() { return std::exchange(fd_, -1); }
 
  private:
   int fd_ = -1;

@@ -38,6 +38,21 @@ class Win32FolderLister final : public FolderLister {
     return error == ERROR_NO_MORE_FILES;
   }
 
+  // By name: the file index that a handle would give is not sure to be
+  // unique (on ReFS; under Wine, where one drive may hold several Unix file
+  // systems), and a name not known for the same only costs a second visit.
+  // The system compares names without case.
+  std::optional<FileKey> KeyOf(const std::string& name) override {
+    char full[MAX_PATH];
+    const DWORD length = ::GetFullPathNameA(name.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) return std::nullopt;
+    FileKey key(full, length);
+    // "dup\" is "dup", but "C:\" stays a root.
+    if (key.size() > 3 && LastDelimiterEnd(key, "\\", nullptr) == key.size()) key.pop_back();
+    ::CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
+    return key;
+  }
+
  private:
   static bool FolderExists(const std::string& folder) {
     const DWORD attributes = ::GetFileAttributesA(folder.c_str());
@@ -47,7 +62,7 @@ class Win32FolderLister final : public FolderLister {
 
 }  // namespace
 
-std::unique_ptr<FolderLister> MakePlatformFolderLister() {
+std::unique_ptr<FolderLister> MakePlatformFolderLister(std::size_t) {
   return std::make_unique<Win32FolderLister>();
 }
 

@@ -13,7 +13,8 @@ void IdentifyWork::Process(BatchItem& item) {
   if (item.code != kKindUnreadable) return;
   // A file removed, or replaced by a pipe, since it was listed is reported
   // as such rather than answered as one in use.
-  switch (files_->TypeOf(item.path)) {
+  const char* leaf = item.path.c_str() + item.leaf;
+  switch (item.folder ? item.folder->TypeOf(leaf) : files_->TypeOf(item.path)) {
     case EntryType::kMissing:
     case EntryType::kFolder:
       item.state = ItemState::kMissing;

@@ -3,13 +3,19 @@
 #include <algorithm>
 
 namespace miwake {
-namespace {
 
-// Each kept folder holds a descriptor while its level is walked: deeper
-// folders are not kept, so that an absurdly deep tree cannot run out of them.
-constexpr std::size_t kKeptLevels = 32;
-
-}  // namespace
+NameSource::NameSource(std::span<const std::string> names, bool recursive, NameStyle style,
+                       FileSystem& files, FolderLister& lister)
+    : names_(names), recursive_(recursive), style_(style), files_(files), lister_(lister) {
+  for (const std::string& name : names_) {
+    Given& given = given_.emplace_back();
+    if (!name.empty()) given.type = files_.TypeOf(name);
+    if (given.type == EntryType::kRegularFile || (given.type == EntryType::kFolder && recursive_))
+      given.key = lister_.KeyOf(name);
+    if (given.type == EntryType::kRegularFile && given.key)
+      given_files_.try_emplace(*given.key, GivenFile{given_.size() - 1});
+  }
+}
 
 void NameSource::Set(BatchItem& item, std::string path, ItemState state, int error) {
   item.path = std::move(path);
@@ -19,22 +25,36 @@ void NameSource::Set(BatchItem& item, std::string path, ItemState state, int err
   item.code = kKindUnreadable;
 }
 
-bool NameSource::Enter(std::string folder, BatchItem& item) {
+bool NameSource::Enter(std::string folder, std::size_t leaf,
+                       const std::shared_ptr<const KeptFolder>& parent, BatchItem& item) {
   int error = 0;
-  std::vector<ListedEntry> entries = std::move(spare_);
-  std::shared_ptr<const KeptFolder> kept;
-  const bool listed = levels_.size() < kKeptLevels
-                          ? lister_.ListAndKeep(folder, entries, error, kept)
-                          : lister_.List(folder, entries, error);
-  if (!listed) {
-    spare_ = std::move(entries);
+  EnteredFolder entered;
+  entered.entries = std::move(spare_);
+  if (!lister_.Enter(folder, leaf, parent, entered, error)) {
+    spare_ = std::move(entered.entries);
     Set(item, std::move(folder), ItemState::kUnreadableFolder, error);
     return false;
   }
-  std::sort(entries.begin(), entries.end(),
+  if (entered.key && !entered_.insert(*entered.key).second) {
+    spare_ = std::move(entered.entries);
+    return true;
+  }
+  std::sort(entered.entries.begin(), entered.entries.end(),
             [](const ListedEntry& a, const ListedEntry& b) { return a.name < b.name; });
-  levels_.push_back({std::move(folder), std::move(entries), std::move(kept)});
+  levels_.push_back({std::move(folder), std::move(entered.entries), std::move(entered.kept)});
   return true;
+}
+
+bool NameSource::ShownElsewhere(const BatchItem& item) {
+  if (given_files_.empty()) return false;
+  const auto key =
+      item.folder ? item.folder->KeyOf(item.path.c_str() + item.leaf) : lister_.KeyOf(item.path);
+  const auto given = key ? given_files_.find(*key) : given_files_.end();
+  if (given == given_files_.end()) return false;
+  // The name being walked is the one before next_name_, and no file.
+  if (given->second.walked || given->second.first < next_name_) return true;
+  given->second.walked = true;
+  return false;
 }
 
 const std::string& NameSource::CurrentFolder() const {
@@ -52,37 +72,47 @@ bool NameSource::Next(BatchItem& item) {
         continue;
       }
       const ListedEntry& entry = level.entries[level.next++];
+      std::string path = JoinPath(level.folder, entry.name, style_);
+      const std::size_t leaf = path.size() - entry.name.size();
       switch (entry.type) {
         case ListedType::kFile:
-          Set(item, JoinPath(level.folder, entry.name, style_), ItemState::kFile);
+          Set(item, std::move(path), ItemState::kFile);
           item.folder = level.kept;
-          item.leaf = item.path.size() - entry.name.size();
+          item.leaf = leaf;
+          if (ShownElsewhere(item)) continue;
           return true;
         case ListedType::kOther:
-          Set(item, JoinPath(level.folder, entry.name, style_), ItemState::kNotRegular);
+          Set(item, std::move(path), ItemState::kNotRegular);
           return true;
-        case ListedType::kFolder:
+        case ListedType::kFolder: {
           // `level` may move when the new level is pushed.
-          if (!Enter(JoinPath(level.folder, entry.name, style_), item)) return true;
+          const auto parent = level.kept;
+          if (!Enter(std::move(path), leaf, parent, item)) return true;
           continue;
+        }
         case ListedType::kLink:
           continue;
       }
     }
     if (next_name_ == names_.size()) return false;
-    const std::string& name = names_[next_name_++];
+    const std::string& name = names_[next_name_];
+    const Given& given = given_[next_name_++];
     if (name.empty()) {
       Set(item, name, ItemState::kEmptyName);
       return true;
     }
-    const EntryType type = files_.TypeOf(name);
-    if (type == EntryType::kFolder && recursive_) {
-      if (!Enter(name, item)) return true;
+    if (given.type == EntryType::kFolder && recursive_) {
+      if (given.key && entered_.contains(*given.key)) continue;
+      if (!Enter(name, 0, nullptr, item)) return true;
       continue;
     }
-    if (type == EntryType::kOther) {
+    if (given.type == EntryType::kOther) {
       Set(item, name, ItemState::kNotRegular);
     } else {
+      if (given.key) {
+        const GivenFile& file = given_files_.at(*given.key);
+        if (file.walked || file.first + 1 != next_name_) continue;
+      }
       // The check the main window makes: a folder is no file either.
       Set(item, name, files_.FileExists(name) ? ItemState::kFile : ItemState::kMissing);
     }

@@ -371,11 +371,11 @@ TEST(KeptFolder, OpensListedFilesAndNeverReadsWhatTookTheirPlace) {
   temp.Write("plain.txt", body);
   temp.Write("short.txt", "abc");
   temp.Write("piped", "x");
-  std::vector<ListedEntry> entries;
+  EnteredFolder folder;
   int error = 0;
-  std::shared_ptr<const KeptFolder> kept;
-  ASSERT_TRUE(MakePlatformFolderLister()->ListAndKeep(temp.path(), entries, error, kept));
-  EXPECT_EQ(entries.size(), 3u);
+  ASSERT_TRUE(MakePlatformFolderLister()->Enter(temp.path(), 0, nullptr, folder, error));
+  EXPECT_EQ(folder.entries.size(), 3u);
+  const auto& kept = folder.kept;
 #ifdef _WIN32
   EXPECT_EQ(kept, nullptr);  // the files are opened by their whole names
 #else
