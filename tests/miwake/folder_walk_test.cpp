@@ -81,7 +81,9 @@ TEST(FolderWalk, GoesBelowTheLongestWholeNameAndKeepsFewFoldersOpen) {
   // The deepest file turned into a pipe since: told apart from a file gone.
   ASSERT_EQ(::unlinkat(folder.get(), "t.txt", 0), 0);
   ASSERT_EQ(::mkfifoat(folder.get(), "t.txt", 0600), 0);
-  IdentifyWork work(MakePlatformFileSystem(), false);
+  const MimeMagic magic;
+  const MimeDatabase types;
+  IdentifyWork work(MakePlatformFileSystem(), false, magic, types);
   for (BatchItem& item : items) {
     ASSERT_EQ(item.state, ItemState::kFile) << item.error;
     work.Process(item);
