@@ -15,7 +15,8 @@ namespace miwake {
 enum class ItemState {
   kFile,              // classified; `code` holds the answer
   kEmptyName,         // an empty name was given
-  kMissing,           // no such file, or it went away before it was read
+  kMissing,           // no such file, or it went away before it was read; `error` may say why
+  kFolderNotWalked,   // a folder named without -r
   kNotRegular,        // a pipe, a device or a socket: never opened
   kUnreadableFolder,  // not listed; `error` holds the system's code
 };

@@ -10,6 +10,7 @@ NameSource::NameSource(std::span<const std::string> names, bool recursive, NameS
   for (const std::string& name : names_) {
     Given& given = given_.emplace_back();
     if (!name.empty()) given.type = files_.TypeOf(name);
+    if (given.type == EntryType::kMissing) given.error = files_.LastError();
     if (given.type == EntryType::kRegularFile || (given.type == EntryType::kFolder && recursive_))
       given.key = lister_.KeyOf(name);
     if (given.type == EntryType::kRegularFile && given.key)
@@ -108,6 +109,10 @@ bool NameSource::Next(BatchItem& item) {
     }
     if (given.type == EntryType::kOther) {
       Set(item, name, ItemState::kNotRegular);
+    } else if (given.type == EntryType::kFolder) {
+      Set(item, name, ItemState::kFolderNotWalked);
+    } else if (given.type == EntryType::kMissing) {
+      Set(item, name, ItemState::kMissing, given.error);
     } else {
       if (given.key) {
         const GivenFile& file = given_files_.at(*given.key);

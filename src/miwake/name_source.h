@@ -42,6 +42,7 @@ class NameSource {
   };
   struct Given {
     EntryType type = EntryType::kMissing;
+    int error = 0;               // why it is missing, as the system said
     std::optional<FileKey> key;  // of a regular file, or of a folder to walk
   };
   struct GivenFile {

@@ -335,7 +335,12 @@ void Report::Problem(const BatchItem& item) {
     case ItemState::kEmptyName:
       return ErrorLine(item.path, "empty name");
     case ItemState::kMissing:
-      return ErrorLine(item.path, "no such file");
+      // Not found, or not reached: a folder on the way refused, a loop.
+      return ErrorLine(item.path, item.error == 0 || item.error == 2 || item.error == 3
+                                      ? "no such file"
+                                      : "not found: " + CauseText(item.error));
+    case ItemState::kFolderNotWalked:
+      return ErrorLine(item.path, "a folder (-r walks it)");
     case ItemState::kNotRegular:
       return ErrorLine(item.path, "not a regular file");
     case ItemState::kUnreadableFolder:
