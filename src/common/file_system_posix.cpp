@@ -94,19 +94,26 @@ std::unique_ptr<OpenFile> OpenListedFileAt(int folder, const char* name) {
 int WindowsErrorCode(int error) {
   switch (error) {
     case ENOENT:
-    case ENOTDIR:
       return 2;
     case EMFILE:
     case ENFILE:
       return 4;
     case EACCES:
     case EPERM:
-    case EROFS:
+    case EISDIR:  // as Windows refuses a folder where a file is wanted
       return 5;
-    case EEXIST:
-      return 183;  // ERROR_ALREADY_EXISTS
+    case EROFS:
+      return 19;  // ERROR_WRITE_PROTECT
     case ENOSPC:
       return 112;  // ERROR_DISK_FULL
+    case EEXIST:
+      return 183;  // ERROR_ALREADY_EXISTS
+    case ENAMETOOLONG:
+      return 206;  // ERROR_FILENAME_EXCED_RANGE
+    case ENOTDIR:
+      return 267;  // ERROR_DIRECTORY
+    case ELOOP:
+      return 1921;  // ERROR_CANT_RESOLVE_FILENAME
     default:
       return 1000 + error;
   }
