@@ -157,6 +157,18 @@ class PosixFileSystem final : public FileSystem {
 
   bool Delete(const std::string& name) override { return Check(::unlink(name.c_str()) == 0); }
 
+  std::optional<FileIdentity> IdentityOf(const std::string& name) override {
+    struct stat st {};
+    if (!Check(!name.empty() && ::lstat(name.c_str(), &st) == 0)) return std::nullopt;
+    // Unsigned, so that a time past 2262 wraps rather than overflows.
+    const auto seconds = static_cast<std::uint64_t>(st.st_mtim.tv_sec);
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino),
+                        static_cast<std::uint64_t>(st.st_size),
+                        static_cast<std::int64_t>(seconds * 1000000000u +
+                                                  static_cast<std::uint64_t>(st.st_mtim.tv_nsec))};
+  }
+
   int LastError() const override { return WindowsErrorCode(last_errno_); }
 
   EntryType TypeOf(const std::string& name) override {

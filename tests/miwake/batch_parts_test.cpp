@@ -184,6 +184,9 @@ class JournalTest : public ::testing::Test, public FileSystem, public RenameJour
     return !unrenamed.contains(from) && real_->Rename(from, to);
   }
   bool Delete(const std::string& name) override { return real_->Delete(name); }
+  std::optional<FileIdentity> IdentityOf(const std::string& name) override {
+    return real_->IdentityOf(name);
+  }
   int LastError() const override { return real_->LastError(); }
   bool Record(const std::string& from, const std::string& to) override {
     return !unrecorded.contains(from) && journal_->Record(from, to);
