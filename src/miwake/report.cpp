@@ -64,6 +64,8 @@ const char* UndoName(UndoOutcome outcome) {
       return "missing";
     case UndoOutcome::kFailed:
       return "failed";
+    case UndoOutcome::kNotTheSameFile:
+      return "not_the_same_file";
   }
   return "";
 }
@@ -334,6 +336,8 @@ void Report::Undo(const UndoItem& item) {
     case UndoOutcome::kRestored:
     case UndoOutcome::kAlreadyOriginal:
       return;
+    case UndoOutcome::kNotTheSameFile:
+      return ErrorLine(item.renamed, "not renamed back: it is not the file that was renamed");
     case UndoOutcome::kNameTaken:
       return ErrorLine(item.renamed, "not renamed back: \"" + Name(item.original) + "\" exists");
     case UndoOutcome::kMissing:
