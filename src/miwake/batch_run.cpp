@@ -161,7 +161,10 @@ bool RunUndo(const std::string& journal, bool json, const RunEnvironment& env) {
     report->ErrorLine(journal, result.error);
     return false;
   }
-  bool all_back = true;
+  for (const std::size_t line : result.unreadable_lines)
+    report->ErrorLine(journal,
+                      "line " + std::to_string(line) + " cannot be read; nothing undone for it");
+  bool all_back = result.unreadable_lines.empty();
   for (const UndoItem& item : result.items) {
     report->Undo(item);
     all_back = all_back && (item.outcome == UndoOutcome::kRestored ||

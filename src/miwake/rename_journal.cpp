@@ -193,8 +193,9 @@ UndoResult UndoRenames(FileSystem& files, const std::string& journal_path) {
       std::ranges::find_if(kHeaders, [&](std::string_view h) { return text->starts_with(h); });
   if (header == kHeaders.end()) {
     // A header cut short by a crash, before any rename.
-    const bool cut =
-        std::ranges::any_of(kHeaders, [&](std::string_view h) { return h.starts_with(*text); });
+    const bool cut = !text->empty() && std::ranges::any_of(kHeaders, [&](std::string_view h) {
+      return h.starts_with(*text);
+    });
     if (!cut) result.error = "not a miwake rename journal";
     result.read = cut;
     return result;
@@ -202,11 +203,18 @@ UndoResult UndoRenames(FileSystem& files, const std::string& journal_path) {
   result.read = true;
   std::string_view rest = std::string_view(*text).substr(header->size());
   std::vector<Entry> entries;
-  // A last line without its LF was cut short by a crash.
+  // A last line without its LF was cut short by a crash before its rename:
+  // no damage, and not reported.
+  std::size_t number = 1;
   for (auto end = rest.find('\n'); end != std::string_view::npos; end = rest.find('\n')) {
     auto entry = ParseLine(rest.substr(0, end), header != kHeaders.begin());
     rest.remove_prefix(end + 1);
-    if (entry) entries.push_back(std::move(*entry));
+    ++number;
+    if (entry) {
+      entries.push_back(std::move(*entry));
+    } else {
+      result.unreadable_lines.push_back(number);
+    }
   }
   for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
     result.items.push_back({entry->original, entry->renamed, Undo(files, *entry)});

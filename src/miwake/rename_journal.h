@@ -16,12 +16,13 @@
 // rename, in decimal: undo moves that file back and no other. A journal of
 // version 1 has lines of the first two fields only, and undo trusts them.
 // A crash can only cut the last line short; a line without its LF is
-// ignored, and so is a line that is not well formed, so a journal read
-// after a crash gives every rename that may have been made. A pair whose
-// rename never happened (refused, failed, or the run stopped in between) is
-// harmless: undo finds the original name still there.
+// ignored, so a journal read after a crash gives every rename that may have
+// been made. Any other line that is not well formed is damage, which undo
+// reports. A pair whose rename never happened (refused, failed, or the run
+// stopped in between) is harmless: undo finds the original name still there.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,7 +67,8 @@ struct UndoItem {
 struct UndoResult {
   bool read = false;  // false when the journal could not be read (then `error` says why)
   std::string error;
-  std::vector<UndoItem> items;  // newest rename first
+  std::vector<std::size_t> unreadable_lines;  // counted from 1, the header's
+  std::vector<UndoItem> items;                // newest rename first
 };
 // Gives back every original name it can, never replacing a file.
 UndoResult UndoRenames(FileSystem& files, const std::string& journal_path);

@@ -293,9 +293,8 @@ TEST_F(JournalTest, UndoMovesBackOnlyTheFileThatWasRenamed) {
 }
 
 // Any byte goes through; a journal cut anywhere (a crash in the middle of a
-// write) gives exactly the pairs whose line is complete, and a damaged line
-// is passed over.
-TEST_F(JournalTest, NamesKeepEveryByteAndCutOrDamagedLinesAreIgnored) {
+// write) gives exactly the pairs whose line is complete.
+TEST_F(JournalTest, NamesKeepEveryByteAndOnlyCutLinesAreIgnoredSilently) {
   std::string every_byte(256, '\0');
   for (int i = 0; i < 256; ++i) every_byte[i] = static_cast<char>(i);
   const std::vector<std::pair<std::string, std::string>> pairs = {
@@ -308,22 +307,29 @@ TEST_F(JournalTest, NamesKeepEveryByteAndCutOrDamagedLinesAreIgnored) {
   EXPECT_NE(whole.find("\na%09b%0D%0A%2525 .doc\t\x95\x5C\x83\x5C.txt\t7:8:9:-1\n"),
             std::string::npos)
       << "readable: only control bytes and '%' are escaped";
-  for (std::size_t size = 0; size <= whole.size(); ++size) {
+  for (std::size_t size = 1; size <= whole.size(); ++size) {
     Write(cut, whole.substr(0, size));
     std::vector<Item> expected;
     for (auto i = std::count(whole.begin(), whole.begin() + size, '\n') - 2; i >= 0; --i)
       expected.emplace_back(pairs[i].first, pairs[i].second, UndoOutcome::kMissing);
     ASSERT_THAT(Undo(cut), ElementsAreArray(expected)) << size;
   }
+  for (const char* other : {"", "hello\n"}) {
+    Write(cut, other);
+    EXPECT_FALSE(UndoRenames(*this, cut).read) << "not a journal: " << other;
+  }
+
+  // A line that is no rename of its journal's version is told; the rest is
+  // undone, in version 1 with no identity to check.
   Write(cut, whole + "x%G1\ty\t1:2:3:4\nx\ty\nx\ty\t1:2:3\nx\ty\t1:2:3:x\nx\ty\t-1:2:3:4\n");
-  EXPECT_EQ(Undo(cut).size(), pairs.size()) << "damaged lines are passed over";
-  // Version 1 has no identity to check.
+  UndoResult result = UndoRenames(*this, cut);
+  EXPECT_EQ(result.unreadable_lines, (std::vector<std::size_t>{5, 6, 7, 8, 9}));
+  EXPECT_EQ(result.items.size(), pairs.size());
   Write(Txt(0), "x");
-  Write(cut, "miwake rename journal 1\n" + Doc(0) + '\t' + Txt(0) + "\nx\ty\t1:2:3:4\n");
-  EXPECT_THAT(Undo(cut),
-              ElementsAreArray(std::vector<Item>{{Doc(0), Txt(0), UndoOutcome::kRestored}}));
-  Write(cut, "hello\n");
-  EXPECT_FALSE(UndoRenames(*this, cut).read);
+  Write(cut, "miwake rename journal 1\nno tab\n" + Doc(0) + '\t' + Txt(0) + "\nx\ty\t1:2:3:4\n");
+  result = UndoRenames(*this, cut);
+  EXPECT_EQ(result.unreadable_lines, (std::vector<std::size_t>{2, 4}));
+  EXPECT_EQ(result.items.at(0).outcome, UndoOutcome::kRestored);
   EXPECT_TRUE(std::regex_match(DefaultJournalName(), std::regex(R"(miwake-\d{8}-\d{6}\.journal)")));
 }
 

@@ -249,6 +249,11 @@ TEST(MiwakeCliTest, ListsFixesAndUndoesMismatches) {
   EXPECT_EQ(got.err,
             "miwake: \"" + at("pic.gif\": not renamed back: \"") + at("pic.txt\" exists\n"));
   EXPECT_EQ(Miwake({"--undo", temp.path() + "none.journal"}).status, kExitSomeNotIdentified);
+  temp.Write("bad.journal", "miwake rename journal 2\nno tab\n");
+  got = Miwake({"--undo", temp.path() + "bad.journal"});
+  EXPECT_EQ(got.status, kExitSomeNotIdentified);
+  EXPECT_EQ(got.err, "miwake: \"" + temp.path() +
+                         "bad.journal\": line 2 cannot be read; nothing undone for it\n");
 
   // Every rename made: all is well.
   got = Miwake({"--fix", "--json", "--journal", temp.path() + "2.journal", at("memo.doc")});
