@@ -10,6 +10,7 @@
 #include <climits>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 #include "common/file_system.h"
 #include "common/file_system_posix.h"
@@ -123,6 +124,8 @@ namespace {
 
 class PosixFileSystem final : public FileSystem {
  public:
+  explicit PosixFileSystem(RenameSeam seam) : seam_(std::move(seam)) {}
+
   bool FileExists(const std::string& name) override {
     struct stat st {};
     return Check(!name.empty() && ::stat(name.c_str(), &st) == 0) && !S_ISDIR(st.st_mode);
@@ -144,12 +147,16 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-      return true;
-    if (errno != EINVAL && errno != ENOSYS) return Check(false);
+    if (!seam_.fallback) {
+      if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+      if (errno != EINVAL && errno != ENOSYS) return Check(false);
+    }
     // File systems without the no-replace rename: a hard link fails on an
-    // existing name just as well. The file must not stay under both names.
+    // existing name just as well. The file must not stay under both names
+    // (killed in between, it does: undo takes the new name away).
     if (!Check(::link(from.c_str(), to.c_str()) == 0)) return false;
+    if (seam_.linked) seam_.linked();
     if (Check(::unlink(from.c_str()) == 0)) return true;
     ::unlink(to.c_str());
     return false;
@@ -205,12 +212,17 @@ class PosixFileSystem final : public FileSystem {
     return ok;
   }
   int last_errno_ = 0;
+  RenameSeam seam_;
 };
 
 }  // namespace
 
+std::unique_ptr<FileSystem> MakePosixFileSystem(RenameSeam seam) {
+  return std::make_unique<PosixFileSystem>(std::move(seam));
+}
+
 std::unique_ptr<FileSystem> MakePlatformFileSystem() {
-  return std::make_unique<PosixFileSystem>();
+  return MakePosixFileSystem({});
 }
 
 }  // namespace miwake

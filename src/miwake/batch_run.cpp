@@ -168,7 +168,8 @@ bool RunUndo(const std::string& journal, bool json, const RunEnvironment& env) {
   for (const UndoItem& item : result.items) {
     report->Undo(item);
     all_back = all_back && (item.outcome == UndoOutcome::kRestored ||
-                            item.outcome == UndoOutcome::kAlreadyOriginal);
+                            item.outcome == UndoOutcome::kAlreadyOriginal ||
+                            item.outcome == UndoOutcome::kDuplicateRemoved);
   }
   return all_back;
 }

@@ -147,7 +147,12 @@ UndoOutcome Undo(FileSystem& files, const Entry& entry) {
   if (!now) return UndoOutcome::kFailed;
   // A rename keeps all of it; a file made or changed since does not.
   const bool renamed_file = !recorded || *now == *recorded;
-  if (has_original) return UndoOutcome::kNameTaken;
+  if (has_original) {
+    // One file under both names: a rename by link and unlink stopped in
+    // between (NFS). Where the original name is another file, it stays.
+    if (!renamed_file || files.IdentityOf(original) != now) return UndoOutcome::kNameTaken;
+    return files.Delete(renamed) ? UndoOutcome::kDuplicateRemoved : UndoOutcome::kFailed;
+  }
   if (!renamed_file) return UndoOutcome::kNotTheSameFile;
   return files.Rename(renamed, original) ? UndoOutcome::kRestored : UndoOutcome::kFailed;
 }

@@ -57,7 +57,8 @@ enum class UndoOutcome {
   kNameTaken,
   kMissing,
   kFailed,
-  kNotTheSameFile,  // another file, or the file changed, under the new name
+  kNotTheSameFile,    // another file, or the file changed, under the new name
+  kDuplicateRemoved,  // the file was under both names: the new one is gone
 };
 struct UndoItem {
   std::string original;  // the name before the fix

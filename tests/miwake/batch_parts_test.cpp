@@ -34,6 +34,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "common/file_system_posix.h"
 #endif
 
 namespace miwake {
@@ -291,6 +293,21 @@ TEST_F(JournalTest, UndoMovesBackOnlyTheFileThatWasRenamed) {
   EXPECT_THAT(Undo(journal_path), ElementsAreArray(expected));
   EXPECT_EQ(Bytes(name(0, ".txt")) + Bytes(name(1, ".txt")), Content(0) + Content(1) + '!');
 }
+
+#ifndef _WIN32
+// Without the no-replace rename (NFS), a rename is a link and an unlink; a
+// run killed in between leaves the file under both names, and undo takes the
+// new one away.
+TEST_F(JournalTest, UndoRemovesTheNewNameOfAFileLeftUnderBoth) {
+  for (int i = 0; i < 2; ++i) Write(Doc(i), Content(i));
+  EXPECT_THROW(FixName(*MakePosixFileSystem({true, [] { throw 9; }}), *this, Doc(0), Txt(0)), int);
+  EXPECT_EQ(FixName(*MakePosixFileSystem({true, {}}), *this, Doc(1), Txt(1)), FixOutcome::kRenamed);
+  EXPECT_THAT(Undo(journal_path), ElementsAreArray(std::vector<Item>{
+                                      {Doc(1), Txt(1), UndoOutcome::kRestored},
+                                      {Doc(0), Txt(0), UndoOutcome::kDuplicateRemoved}}));
+  EXPECT_EQ(Bytes(Doc(0)) + Bytes(Txt(0)) + Bytes(Doc(1)), Content(0) + Content(1));
+}
+#endif
 
 // Any byte goes through; a journal cut anywhere (a crash in the middle of a
 // write) gives exactly the pairs whose line is complete.
