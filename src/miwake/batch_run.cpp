@@ -32,9 +32,9 @@ class Fixer {
       return true;
     }
     if (!journal_) {
-      const std::string path = options_.journal.empty() ? DefaultJournalName() : options_.journal;
-      std::string error;
-      journal_ = CreateRenameJournal(path, error);
+      std::string path = options_.journal, error;
+      journal_ = path.empty() ? CreateUniqueRenameJournal(DefaultJournalStem(), path, error)
+                              : CreateRenameJournal(path, error);
       if (!journal_) {
         report_.ErrorLine(path, "journal not made: " + error);
         return false;

@@ -157,20 +157,38 @@ UndoOutcome Undo(FileSystem& files, const Entry& entry) {
   return files.Rename(renamed, original) ? UndoOutcome::kRestored : UndoOutcome::kFailed;
 }
 
-}  // namespace
-
-std::unique_ptr<RenameJournal> CreateRenameJournal(const std::string& path, std::string& error) {
+std::unique_ptr<RenameJournal> Create(const std::string& path, std::string& error, bool& taken) {
   // A journal cut short in its header reads as one without pairs.
-  auto file = CreateJournalFile(path, kHeaders.back(), error);
+  auto file = CreateJournalFile(path, kHeaders.back(), error, taken);
   if (!file) return nullptr;
   return std::make_unique<FileRenameJournal>(std::move(file));
 }
 
-std::string DefaultJournalName() {
+}  // namespace
+
+std::unique_ptr<RenameJournal> CreateRenameJournal(const std::string& path, std::string& error) {
+  bool taken = false;
+  return Create(path, error, taken);
+}
+
+std::unique_ptr<RenameJournal> CreateUniqueRenameJournal(const std::string& stem, std::string& path,
+                                                         std::string& error) {
+  // The stem keeps other processes' journals apart; the count, those of runs
+  // in the same second of this process (or of one that had its number).
+  for (int count = 1; count <= 1000; ++count) {
+    path = stem + (count > 1 ? '-' + std::to_string(count) : "") + ".journal";
+    bool taken = false;
+    if (auto journal = Create(path, error, taken)) return journal;
+    if (!taken) return nullptr;
+  }
+  return nullptr;
+}
+
+std::string DefaultJournalStem() {
   const std::tm local = LocalTime(std::time(nullptr));
   char name[64];
-  std::strftime(name, sizeof name, "miwake-%Y%m%d-%H%M%S.journal", &local);
-  return name;
+  std::strftime(name, sizeof name, "miwake-%Y%m%d-%H%M%S-", &local);
+  return name + std::to_string(ProcessId());
 }
 
 FixOutcome FixName(FileSystem& files, RenameJournal& journal, const std::string& from,

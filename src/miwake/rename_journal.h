@@ -41,9 +41,13 @@ class RenameJournal {
 // Creates a new journal file, never replacing one; null with the reason (UTF-8 / the
 // system's text, for stderr) in `error`.
 std::unique_ptr<RenameJournal> CreateRenameJournal(const std::string& path, std::string& error);
-// The journal's default name in the current folder, from the local date and time,
-// e.g. "miwake-20261207-031500.journal".
-std::string DefaultJournalName();
+// The same at `stem`.journal, or at `stem`-2.journal, -3, ... when that name is taken;
+// the name it made (or tried last) in `path`.
+std::unique_ptr<RenameJournal> CreateUniqueRenameJournal(const std::string& stem, std::string& path,
+                                                         std::string& error);
+// The stem of the journal's default name in the current folder, from the local date and
+// time and the process, e.g. "miwake-20261207-031500-4242".
+std::string DefaultJournalStem();
 
 enum class FixOutcome { kRenamed, kTargetExists, kNotRecorded, kFailed };
 // Records the pair and the file's identity, then renames `from` to `to`; never replaces an
