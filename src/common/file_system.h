@@ -26,6 +26,16 @@ class OpenFile {
 // What a name stands for, looked at without opening it.
 enum class EntryType { kMissing, kRegularFile, kFolder, kOther };
 
+// What tells a file from any other: equal while it is the same file,
+// unchanged. A rename keeps every part.
+struct FileIdentity {
+  std::uint64_t device = 0;  // on Windows the volume's serial number
+  std::uint64_t file = 0;    // the inode; on Windows the file index
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;  // nanoseconds since 1970, modulo 2^64
+  bool operator==(const FileIdentity&) const = default;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -39,6 +49,8 @@ class FileSystem {
   // Never replaces an existing file: false when `to` exists.
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
   virtual bool Delete(const std::string& name) = 0;
+  // Of the name itself: a symbolic link is not followed.
+  virtual std::optional<FileIdentity> IdentityOf(const std::string& name) = 0;
   // The system error code of the latest failed operation, as Windows numbers
   // them (2 file not found, 5 access denied, ...).
   virtual int LastError() const = 0;

@@ -10,6 +10,7 @@
 #include <climits>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 #include "common/file_system.h"
 #include "common/file_system_posix.h"
@@ -94,19 +95,26 @@ std::unique_ptr<OpenFile> OpenListedFileAt(int folder, const char* name) {
 int WindowsErrorCode(int error) {
   switch (error) {
     case ENOENT:
-    case ENOTDIR:
       return 2;
     case EMFILE:
     case ENFILE:
       return 4;
     case EACCES:
     case EPERM:
-    case EROFS:
+    case EISDIR:  // as Windows refuses a folder where a file is wanted
       return 5;
-    case EEXIST:
-      return 183;  // ERROR_ALREADY_EXISTS
+    case EROFS:
+      return 19;  // ERROR_WRITE_PROTECT
     case ENOSPC:
       return 112;  // ERROR_DISK_FULL
+    case EEXIST:
+      return 183;  // ERROR_ALREADY_EXISTS
+    case ENAMETOOLONG:
+      return 206;  // ERROR_FILENAME_EXCED_RANGE
+    case ENOTDIR:
+      return 267;  // ERROR_DIRECTORY
+    case ELOOP:
+      return 1921;  // ERROR_CANT_RESOLVE_FILENAME
     default:
       return 1000 + error;
   }
@@ -116,6 +124,8 @@ namespace {
 
 class PosixFileSystem final : public FileSystem {
  public:
+  explicit PosixFileSystem(RenameSeam seam) : seam_(std::move(seam)) {}
+
   bool FileExists(const std::string& name) override {
     struct stat st {};
     return Check(!name.empty() && ::stat(name.c_str(), &st) == 0) && !S_ISDIR(st.st_mode);
@@ -137,18 +147,34 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-      return true;
-    if (errno != EINVAL && errno != ENOSYS) return Check(false);
+    if (!seam_.fallback) {
+      if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+      if (errno != EINVAL && errno != ENOSYS) return Check(false);
+    }
     // File systems without the no-replace rename: a hard link fails on an
-    // existing name just as well. The file must not stay under both names.
+    // existing name just as well. The file must not stay under both names
+    // (killed in between, it does: undo takes the new name away).
     if (!Check(::link(from.c_str(), to.c_str()) == 0)) return false;
+    if (seam_.linked) seam_.linked();
     if (Check(::unlink(from.c_str()) == 0)) return true;
     ::unlink(to.c_str());
     return false;
   }
 
   bool Delete(const std::string& name) override { return Check(::unlink(name.c_str()) == 0); }
+
+  std::optional<FileIdentity> IdentityOf(const std::string& name) override {
+    struct stat st {};
+    if (!Check(!name.empty() && ::lstat(name.c_str(), &st) == 0)) return std::nullopt;
+    // Unsigned, so that a time past 2262 wraps rather than overflows.
+    const auto seconds = static_cast<std::uint64_t>(st.st_mtim.tv_sec);
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino),
+                        static_cast<std::uint64_t>(st.st_size),
+                        static_cast<std::int64_t>(seconds * 1000000000u +
+                                                  static_cast<std::uint64_t>(st.st_mtim.tv_nsec))};
+  }
 
   int LastError() const override { return WindowsErrorCode(last_errno_); }
 
@@ -186,12 +212,17 @@ class PosixFileSystem final : public FileSystem {
     return ok;
   }
   int last_errno_ = 0;
+  RenameSeam seam_;
 };
 
 }  // namespace
 
+std::unique_ptr<FileSystem> MakePosixFileSystem(RenameSeam seam) {
+  return std::make_unique<PosixFileSystem>(std::move(seam));
+}
+
 std::unique_ptr<FileSystem> MakePlatformFileSystem() {
-  return std::make_unique<PosixFileSystem>();
+  return MakePosixFileSystem({});
 }
 
 }  // namespace miwake

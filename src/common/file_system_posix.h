@@ -1,6 +1,7 @@
 // What the POSIX implementations of the file interfaces share.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "common/file_system.h"
@@ -20,5 +21,15 @@ std::unique_ptr<OpenFile> OpenRegularFileAt(int folder, const char* name);
 // name since, a pipe is never read (its reads fail), nor is a folder; only a
 // device made there meanwhile, which takes the rights to make one, would be.
 std::unique_ptr<OpenFile> OpenListedFileAt(int folder, const char* name);
+
+// For tests of what a file system without the no-replace rename (NFS, where
+// it fails with EINVAL) leaves behind: `fallback` takes that way on any file
+// system, and `linked` runs between its link and its unlink (a throw there
+// stops it as a kill would).
+struct RenameSeam {
+  bool fallback = false;
+  std::function<void()> linked;
+};
+std::unique_ptr<FileSystem> MakePosixFileSystem(RenameSeam seam);
 
 }  // namespace miwake

@@ -34,9 +34,9 @@ class Fixer {
       return true;
     }
     if (!journal_) {
-      const std::string path = options_.journal.empty() ? DefaultJournalName() : options_.journal;
-      std::string error;
-      journal_ = CreateRenameJournal(path, error);
+      std::string path = options_.journal, error;
+      journal_ = path.empty() ? CreateUniqueRenameJournal(DefaultJournalStem(), path, error)
+                              : CreateRenameJournal(path, error);
       if (!journal_) {
         report_.ErrorLine(path, "journal not made: " + error);
         return false;
@@ -187,12 +187,16 @@ bool RunUndo(const std::string& journal, bool json, const RunEnvironment& env) {
     report->ErrorLine(journal, result.error);
     return false;
   }
-  bool all_back = true;
+  for (const std::size_t line : result.unreadable_lines)
+    report->ErrorLine(journal,
+                      "line " + std::to_string(line) + " cannot be read; nothing undone for it");
+  bool all_back = result.unreadable_lines.empty();
   for (const UndoItem& item : result.items) {
     if (report->Failed()) return false;
     report->Undo(item);
     all_back = all_back && (item.outcome == UndoOutcome::kRestored ||
-                            item.outcome == UndoOutcome::kAlreadyOriginal);
+                            item.outcome == UndoOutcome::kAlreadyOriginal ||
+                            item.outcome == UndoOutcome::kDuplicateRemoved);
   }
   report->Finish();
   return all_back && !report->Failed();

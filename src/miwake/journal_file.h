@@ -16,9 +16,12 @@ class JournalFile {
 };
 
 // Creates the file with its first bytes, never replacing one; null with the
-// system's reason in `error`.
+// system's reason in `error`, and `taken` set when the name was in use.
 std::unique_ptr<JournalFile> CreateJournalFile(const std::string& path, std::string_view header,
-                                               std::string& error);
+                                               std::string& error, bool& taken);
+
+// No other running process has the same.
+unsigned long ProcessId();
 
 // The system error code of FileSystem::LastError as text for stderr.
 std::string ErrorTextForStderr(int code);

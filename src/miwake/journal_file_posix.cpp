@@ -34,9 +34,10 @@ class PosixJournalFile final : public JournalFile {
 }  // namespace
 
 std::unique_ptr<JournalFile> CreateJournalFile(const std::string& path, std::string_view header,
-                                               std::string& error) {
+                                               std::string& error, bool& taken) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
   if (fd < 0) {
+    taken = errno == EEXIST;
     error = std::strerror(errno);
     return nullptr;
   }
@@ -60,6 +61,10 @@ std::unique_ptr<JournalFile> CreateJournalFile(const std::string& path, std::str
 // The program's own words, as the tool writes them on Linux.
 std::string ErrorTextForStderr(int code) {
   return Cp932ToUtf8(IoErrorText(code));
+}
+
+unsigned long ProcessId() {
+  return static_cast<unsigned long>(::getpid());
 }
 
 std::tm LocalTime(std::time_t when) {

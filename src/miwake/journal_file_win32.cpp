@@ -30,9 +30,10 @@ class Win32JournalFile final : public JournalFile {
 }  // namespace
 
 std::unique_ptr<JournalFile> CreateJournalFile(const std::string& path, std::string_view header,
-                                               std::string& error) {
+                                               std::string& error, bool& taken) {
   FileHandle handle(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  taken = !handle && ::GetLastError() == ERROR_FILE_EXISTS;
   auto file = handle ? std::make_unique<Win32JournalFile>(std::move(handle)) : nullptr;
   if (!file || !file->Append(header)) {
     error = ErrorTextForStderr(static_cast<int>(::GetLastError()));
@@ -49,6 +50,10 @@ std::string ErrorTextForStderr(int code) {
   while (len > 0 && (text[len - 1] == '\r' || text[len - 1] == '\n' || text[len - 1] == ' ')) --len;
   if (len == 0) return "error " + std::to_string(code);
   return std::string(text, len);
+}
+
+unsigned long ProcessId() {
+  return ::GetCurrentProcessId();
 }
 
 std::tm LocalTime(std::time_t when) {

@@ -1,6 +1,8 @@
 #include "miwake/rename_journal.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -11,7 +13,9 @@
 namespace miwake {
 namespace {
 
-constexpr std::string_view kHeader = "miwake rename journal 1\n";
+// Of version 1, then of the version written.
+constexpr std::array<std::string_view, 2> kHeaders = {"miwake rename journal 1\n",
+                                                      "miwake rename journal 2\n"};
 constexpr std::string_view kHex = "0123456789ABCDEF";
 
 bool Escaped(unsigned char byte) {
@@ -49,11 +53,58 @@ std::optional<std::string> ParseName(std::string_view text) {
   return name;
 }
 
+std::vector<std::string_view> Split(std::string_view text, char at) {
+  std::vector<std::string_view> parts;
+  for (auto end = text.find(at); end != std::string_view::npos; end = text.find(at)) {
+    parts.push_back(text.substr(0, end));
+    text.remove_prefix(end + 1);
+  }
+  parts.push_back(text);
+  return parts;
+}
+
+template <typename Number>
+bool ParseNumber(std::string_view text, Number& number) {
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, number);
+  return error == std::errc() && stop == end;
+}
+
+std::string IdentityText(const FileIdentity& id) {
+  return std::to_string(id.device) + ':' + std::to_string(id.file) + ':' + std::to_string(id.size) +
+         ':' + std::to_string(id.modified);
+}
+
+std::optional<FileIdentity> ParseIdentity(std::string_view text) {
+  const auto parts = Split(text, ':');
+  FileIdentity id;
+  if (parts.size() == 4 && ParseNumber(parts[0], id.device) && ParseNumber(parts[1], id.file) &&
+      ParseNumber(parts[2], id.size) && ParseNumber(parts[3], id.modified))
+    return id;
+  return std::nullopt;
+}
+
+struct Entry {
+  std::string original, renamed;
+  std::optional<FileIdentity> identity;  // none in version 1
+};
+
+std::optional<Entry> ParseLine(std::string_view line, bool with_identity) {
+  const auto fields = Split(line, '\t');
+  if (fields.size() != (with_identity ? 3u : 2u)) return std::nullopt;
+  auto original = ParseName(fields[0]), renamed = ParseName(fields[1]);
+  if (!original || !renamed) return std::nullopt;
+  Entry entry{std::move(*original), std::move(*renamed), std::nullopt};
+  if (with_identity && !(entry.identity = ParseIdentity(fields[2]))) return std::nullopt;
+  return entry;
+}
+
 class FileRenameJournal final : public RenameJournal {
  public:
   explicit FileRenameJournal(std::unique_ptr<JournalFile> file) : file_(std::move(file)) {}
 
-  bool Record(const std::string& from, const std::string& to) override {
+  bool Record(const std::string& from, const std::string& to,
+              const FileIdentity& identity) override {
     // After a failed write the file may end in part of a line, which the
     // next line would complete into a false pair: nothing more is written.
     if (broken_) return false;
@@ -61,7 +112,7 @@ class FileRenameJournal final : public RenameJournal {
     AppendName(line, from);
     line += '\t';
     AppendName(line, to);
-    line += '\n';
+    line += '\t' + IdentityText(identity) + '\n';
     broken_ = !file_->Append(line);
     return !broken_;
   }
@@ -88,27 +139,56 @@ std::optional<std::string> ReadAll(FileSystem& files, const std::string& path) {
   }
 }
 
-UndoOutcome Undo(FileSystem& files, const std::string& original, const std::string& renamed) {
+UndoOutcome Undo(FileSystem& files, const Entry& entry) {
+  const auto& [original, renamed, recorded] = entry;
   const bool has_original = Exists(files, original), has_renamed = Exists(files, renamed);
-  if (has_original) return has_renamed ? UndoOutcome::kNameTaken : UndoOutcome::kAlreadyOriginal;
-  if (!has_renamed) return UndoOutcome::kMissing;
+  if (!has_renamed) return has_original ? UndoOutcome::kAlreadyOriginal : UndoOutcome::kMissing;
+  const auto now = files.IdentityOf(renamed);
+  if (!now) return UndoOutcome::kFailed;
+  // A rename keeps all of it; a file made or changed since does not.
+  const bool renamed_file = !recorded || *now == *recorded;
+  if (has_original) {
+    // One file under both names: a rename by link and unlink stopped in
+    // between (NFS). Where the original name is another file, it stays.
+    if (!renamed_file || files.IdentityOf(original) != now) return UndoOutcome::kNameTaken;
+    return files.Delete(renamed) ? UndoOutcome::kDuplicateRemoved : UndoOutcome::kFailed;
+  }
+  if (!renamed_file) return UndoOutcome::kNotTheSameFile;
   return files.Rename(renamed, original) ? UndoOutcome::kRestored : UndoOutcome::kFailed;
+}
+
+std::unique_ptr<RenameJournal> Create(const std::string& path, std::string& error, bool& taken) {
+  // A journal cut short in its header reads as one without pairs.
+  auto file = CreateJournalFile(path, kHeaders.back(), error, taken);
+  if (!file) return nullptr;
+  return std::make_unique<FileRenameJournal>(std::move(file));
 }
 
 }  // namespace
 
 std::unique_ptr<RenameJournal> CreateRenameJournal(const std::string& path, std::string& error) {
-  // A journal cut short in its header reads as one without pairs.
-  auto file = CreateJournalFile(path, kHeader, error);
-  if (!file) return nullptr;
-  return std::make_unique<FileRenameJournal>(std::move(file));
+  bool taken = false;
+  return Create(path, error, taken);
 }
 
-std::string DefaultJournalName() {
+std::unique_ptr<RenameJournal> CreateUniqueRenameJournal(const std::string& stem, std::string& path,
+                                                         std::string& error) {
+  // The stem keeps other processes' journals apart; the count, those of runs
+  // in the same second of this process (or of one that had its number).
+  for (int count = 1; count <= 1000; ++count) {
+    path = stem + (count > 1 ? '-' + std::to_string(count) : "") + ".journal";
+    bool taken = false;
+    if (auto journal = Create(path, error, taken)) return journal;
+    if (!taken) return nullptr;
+  }
+  return nullptr;
+}
+
+std::string DefaultJournalStem() {
   const std::tm local = LocalTime(std::time(nullptr));
   char name[64];
-  std::strftime(name, sizeof name, "miwake-%Y%m%d-%H%M%S.journal", &local);
-  return name;
+  std::strftime(name, sizeof name, "miwake-%Y%m%d-%H%M%S-", &local);
+  return name + std::to_string(ProcessId());
 }
 
 FixOutcome FixName(FileSystem& files, RenameJournal& journal, const std::string& from,
@@ -116,7 +196,11 @@ FixOutcome FixName(FileSystem& files, RenameJournal& journal, const std::string&
   // Checked first so that the journal holds no pair that was refused anyway;
   // Rename itself still refuses a name taken in between.
   if (Exists(files, to)) return FixOutcome::kTargetExists;
-  if (!journal.Record(from, to)) return FixOutcome::kNotRecorded;
+  // Taken before the rename: once it is made, another file could have
+  // `from`'s name and pass for it.
+  const auto identity = files.IdentityOf(from);
+  if (!identity) return FixOutcome::kFailed;
+  if (!journal.Record(from, to, *identity)) return FixOutcome::kNotRecorded;
   if (files.Rename(from, to)) return FixOutcome::kRenamed;
   return Exists(files, to) ? FixOutcome::kTargetExists : FixOutcome::kFailed;
 }
@@ -128,24 +212,35 @@ UndoResult UndoRenames(FileSystem& files, const std::string& journal_path) {
     result.error = ErrorTextForStderr(files.LastError());
     return result;
   }
-  if (!text->starts_with(kHeader) && !kHeader.starts_with(*text)) {
-    result.error = "not a miwake rename journal";
+  const auto header =
+      std::ranges::find_if(kHeaders, [&](std::string_view h) { return text->starts_with(h); });
+  if (header == kHeaders.end()) {
+    // A header cut short by a crash, before any rename.
+    const bool cut = !text->empty() && std::ranges::any_of(kHeaders, [&](std::string_view h) {
+      return h.starts_with(*text);
+    });
+    if (!cut) result.error = "not a miwake rename journal";
+    result.read = cut;
     return result;
   }
   result.read = true;
-  std::string_view rest = std::string_view(*text).substr(std::min(text->size(), kHeader.size()));
-  std::vector<std::pair<std::string, std::string>> pairs;
-  // A last line without its LF was cut short by a crash.
+  std::string_view rest = std::string_view(*text).substr(header->size());
+  std::vector<Entry> entries;
+  // A last line without its LF was cut short by a crash before its rename:
+  // no damage, and not reported.
+  std::size_t number = 1;
   for (auto end = rest.find('\n'); end != std::string_view::npos; end = rest.find('\n')) {
-    const std::string_view line = rest.substr(0, end);
+    auto entry = ParseLine(rest.substr(0, end), header != kHeaders.begin());
     rest.remove_prefix(end + 1);
-    const auto tab = line.find('\t');
-    if (tab == std::string_view::npos) continue;
-    auto original = ParseName(line.substr(0, tab)), renamed = ParseName(line.substr(tab + 1));
-    if (original && renamed) pairs.emplace_back(std::move(*original), std::move(*renamed));
+    ++number;
+    if (entry) {
+      entries.push_back(std::move(*entry));
+    } else {
+      result.unreadable_lines.push_back(number);
+    }
   }
-  for (auto pair = pairs.rbegin(); pair != pairs.rend(); ++pair)
-    result.items.push_back({pair->first, pair->second, Undo(files, pair->first, pair->second)});
+  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+    result.items.push_back({entry->original, entry->renamed, Undo(files, *entry)});
   return result;
 }
 

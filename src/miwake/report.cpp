@@ -68,6 +68,10 @@ const char* UndoName(UndoOutcome outcome) {
       return "missing";
     case UndoOutcome::kFailed:
       return "failed";
+    case UndoOutcome::kNotTheSameFile:
+      return "not_the_same_file";
+    case UndoOutcome::kDuplicateRemoved:
+      return "duplicate_removed";
   }
   return "";
 }
@@ -102,10 +106,13 @@ class TextReport final : public Report {
   }
   void UndoLines(const UndoItem& item) override {
     // Names not given back are told on the error stream only.
-    if (item.outcome != UndoOutcome::kRestored && item.outcome != UndoOutcome::kAlreadyOriginal)
+    if (item.outcome != UndoOutcome::kRestored && item.outcome != UndoOutcome::kAlreadyOriginal &&
+        item.outcome != UndoOutcome::kDuplicateRemoved)
       return;
     line_ += Name(item.renamed) + " -> " + Name(item.original);
     if (item.outcome == UndoOutcome::kAlreadyOriginal) line_ += " (had it already)";
+    if (item.outcome == UndoOutcome::kDuplicateRemoved)
+      line_ += " (had both names: the new one removed)";
     line_ += '\n';
   }
   std::string MakeKindFields(int code) const override {
@@ -369,7 +376,10 @@ void Report::Undo(const UndoItem& item) {
   switch (item.outcome) {
     case UndoOutcome::kRestored:
     case UndoOutcome::kAlreadyOriginal:
+    case UndoOutcome::kDuplicateRemoved:
       return;
+    case UndoOutcome::kNotTheSameFile:
+      return ErrorLine(item.renamed, "not renamed back: it is not the file that was renamed");
     case UndoOutcome::kNameTaken:
       return ErrorLine(item.renamed, "not renamed back: \"" + ErrName(item.original) + "\" exists");
     case UndoOutcome::kMissing:

@@ -34,6 +34,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "common/file_system_posix.h"
 #endif
 
 namespace miwake {
@@ -184,9 +186,12 @@ class JournalTest : public ::testing::Test, public FileSystem, public RenameJour
     return !unrenamed.contains(from) && real_->Rename(from, to);
   }
   bool Delete(const std::string& name) override { return real_->Delete(name); }
+  std::optional<FileIdentity> IdentityOf(const std::string& name) override {
+    return real_->IdentityOf(name);
+  }
   int LastError() const override { return real_->LastError(); }
-  bool Record(const std::string& from, const std::string& to) override {
-    return !unrecorded.contains(from) && journal_->Record(from, to);
+  bool Record(const std::string& from, const std::string& to, const FileIdentity& id) override {
+    return !unrecorded.contains(from) && journal_->Record(from, to, id);
   }
 
   // Names hold the backslash's byte as the second of a Shift-JIS pair.
@@ -268,33 +273,91 @@ TEST_F(JournalTest, UndoGoesNewestFirstAndNeverReplaces) {
   EXPECT_EQ(Bytes(Doc(0)) + Bytes(Txt(0)), "a new file under the old name" + Content(0));
 }
 
+// Only the file that was renamed goes back: not another that took its name
+// since, though of the same bytes and time, nor the file changed since.
+TEST_F(JournalTest, UndoMovesBackOnlyTheFileThatWasRenamed) {
+  const auto name = [&](int i, const char* ext) { return dir.path() + std::to_string(i) + ext; };
+  std::vector<Item> expected;
+  for (int i = 0; i < 4; ++i) {
+    Write(name(i, ".doc"), Content(i));
+    ASSERT_EQ(FixName(*this, *this, name(i, ".doc"), name(i, ".txt")), FixOutcome::kRenamed);
+    expected.emplace(expected.begin(), name(i, ".doc"), name(i, ".txt"),
+                     i < 3 ? UndoOutcome::kNotTheSameFile : UndoOutcome::kRestored);
+  }
+  const auto then = std::filesystem::last_write_time(name(0, ".txt"));
+  Write(name(0, ".new"), Content(0));
+  std::filesystem::last_write_time(name(0, ".new"), then);
+  std::filesystem::rename(name(0, ".new"), name(0, ".txt"));
+  std::ofstream(name(1, ".txt"), std::ios::app) << '!';
+  std::filesystem::last_write_time(name(2, ".txt"), then + std::chrono::seconds(1));
+  EXPECT_THAT(Undo(journal_path), ElementsAreArray(expected));
+  EXPECT_EQ(Bytes(name(0, ".txt")) + Bytes(name(1, ".txt")), Content(0) + Content(1) + '!');
+}
+
+#ifndef _WIN32
+// Without the no-replace rename (NFS), a rename is a link and an unlink; a
+// run killed in between leaves the file under both names, and undo takes the
+// new one away.
+TEST_F(JournalTest, UndoRemovesTheNewNameOfAFileLeftUnderBoth) {
+  for (int i = 0; i < 2; ++i) Write(Doc(i), Content(i));
+  EXPECT_THROW(FixName(*MakePosixFileSystem({true, [] { throw 9; }}), *this, Doc(0), Txt(0)), int);
+  EXPECT_EQ(FixName(*MakePosixFileSystem({true, {}}), *this, Doc(1), Txt(1)), FixOutcome::kRenamed);
+  EXPECT_THAT(Undo(journal_path), ElementsAreArray(std::vector<Item>{
+                                      {Doc(1), Txt(1), UndoOutcome::kRestored},
+                                      {Doc(0), Txt(0), UndoOutcome::kDuplicateRemoved}}));
+  EXPECT_EQ(Bytes(Doc(0)) + Bytes(Txt(0)) + Bytes(Doc(1)), Content(0) + Content(1));
+}
+#endif
+
+// Runs in the same second, of one process or of several, never meet.
+TEST_F(JournalTest, DefaultJournalNamesNeverCollide) {
+  const std::string stem = DefaultJournalStem();
+  EXPECT_TRUE(std::regex_match(stem, std::regex(R"(miwake-\d{8}-\d{6}-\d+)")));
+  std::string first, second;
+  const auto made = CreateUniqueRenameJournal(dir.path() + stem, first, error);
+  ASSERT_TRUE(made && made->Record("a", "b", {}));
+  ASSERT_TRUE(CreateUniqueRenameJournal(dir.path() + stem, second, error)) << error;
+  EXPECT_EQ(Bytes(first), "miwake rename journal 2\na\tb\t0:0:0:0\n");
+}
+
 // Any byte goes through; a journal cut anywhere (a crash in the middle of a
-// write) gives exactly the pairs whose line is complete, and a damaged line
-// is passed over.
-TEST_F(JournalTest, NamesKeepEveryByteAndCutOrDamagedLinesAreIgnored) {
+// write) gives exactly the pairs whose line is complete.
+TEST_F(JournalTest, NamesKeepEveryByteAndOnlyCutLinesAreIgnoredSilently) {
   std::string every_byte(256, '\0');
   for (int i = 0; i < 256; ++i) every_byte[i] = static_cast<char>(i);
   const std::vector<std::pair<std::string, std::string>> pairs = {
       {every_byte, "%41%"}, {"a\tb\r\n%25 .doc", "\x95\x5C\x83\x5C.txt"}, {"", "%%"}};
-  for (const auto& [from, to] : pairs) ASSERT_TRUE(Record(from, to));
+  for (const auto& [from, to] : pairs) ASSERT_TRUE(Record(from, to, {7, 8, 9, -1}));
   // Readable while the run goes on, in an editor say.
   const std::string whole = Bytes(journal_path), cut = dir.path() + "cut.journal";
   journal_.reset();
   EXPECT_TRUE(std::filesystem::remove(journal_path)) << "the journal is closed";
-  EXPECT_NE(whole.find("\na%09b%0D%0A%2525 .doc\t\x95\x5C\x83\x5C.txt\n"), std::string::npos)
+  EXPECT_NE(whole.find("\na%09b%0D%0A%2525 .doc\t\x95\x5C\x83\x5C.txt\t7:8:9:-1\n"),
+            std::string::npos)
       << "readable: only control bytes and '%' are escaped";
-  for (std::size_t size = 0; size <= whole.size(); ++size) {
+  for (std::size_t size = 1; size <= whole.size(); ++size) {
     Write(cut, whole.substr(0, size));
     std::vector<Item> expected;
     for (auto i = std::count(whole.begin(), whole.begin() + size, '\n') - 2; i >= 0; --i)
       expected.emplace_back(pairs[i].first, pairs[i].second, UndoOutcome::kMissing);
     ASSERT_THAT(Undo(cut), ElementsAreArray(expected)) << size;
   }
-  Write(cut, whole + "x%G1\ty\nx\ty%1G\nno tab\n");
-  EXPECT_EQ(Undo(cut).size(), pairs.size()) << "damaged lines are passed over";
-  Write(cut, "hello\n");
-  EXPECT_FALSE(UndoRenames(*this, cut).read);
-  EXPECT_TRUE(std::regex_match(DefaultJournalName(), std::regex(R"(miwake-\d{8}-\d{6}\.journal)")));
+  for (const char* other : {"", "hello\n"}) {
+    Write(cut, other);
+    EXPECT_FALSE(UndoRenames(*this, cut).read) << "not a journal: " << other;
+  }
+
+  // A line that is no rename of its journal's version is told; the rest is
+  // undone, in version 1 with no identity to check.
+  Write(cut, whole + "x%G1\ty\t1:2:3:4\nx\ty\nx\ty\t1:2:3\nx\ty\t1:2:3:x\nx\ty\t-1:2:3:4\n");
+  UndoResult result = UndoRenames(*this, cut);
+  EXPECT_EQ(result.unreadable_lines, (std::vector<std::size_t>{5, 6, 7, 8, 9}));
+  EXPECT_EQ(result.items.size(), pairs.size());
+  Write(Txt(0), "x");
+  Write(cut, "miwake rename journal 1\nno tab\n" + Doc(0) + '\t' + Txt(0) + "\nx\ty\t1:2:3:4\n");
+  result = UndoRenames(*this, cut);
+  EXPECT_EQ(result.unreadable_lines, (std::vector<std::size_t>{2, 4}));
+  EXPECT_EQ(result.items.at(0).outcome, UndoOutcome::kRestored);
 }
 
 #ifndef _WIN32

@@ -320,11 +320,19 @@ TEST(MiwakeCliTest, ListsFixesAndUndoesMismatches) {
   EXPECT_EQ(got.status, kExitAllIdentified) << got.err;
   EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 2);
   temp.Write("root/pic.gif", "taken");
+  // As a rename by link and unlink leaves a file stopped in between.
+  std::filesystem::create_hard_link(at("memo.doc"), at("memo.txt"));
   got = Miwake({"--undo", journal});
   EXPECT_EQ(got.status, kExitSomeNotIdentified);
+  EXPECT_EQ(got.out, at("memo.txt -> ") + at("memo.doc (had both names: the new one removed)\n"));
   EXPECT_EQ(got.err,
             "miwake: \"" + at("pic.gif\": not renamed back: \"") + at("pic.txt\" exists\n"));
   EXPECT_EQ(Miwake({"--undo", temp.path() + "none.journal"}).status, kExitSomeNotIdentified);
+  temp.Write("bad.journal", "miwake rename journal 2\nno tab\n");
+  got = Miwake({"--undo", temp.path() + "bad.journal"});
+  EXPECT_EQ(got.status, kExitSomeNotIdentified);
+  EXPECT_EQ(got.err, "miwake: \"" + temp.path() +
+                         "bad.journal\": line 2 cannot be read; nothing undone for it\n");
 
   // Every rename made: all is well.
   got = Miwake({"--fix", "--json", "--journal", temp.path() + "2.journal", at("memo.doc")});

@@ -13,6 +13,7 @@ namespace miwake::testing {
 
 struct MemoryFile {
   std::string bytes;
+  std::uint64_t id = 0;
   bool refuse_open = false;  // as a file held open without write sharing
   bool fail_read = false, fail_seek = false, fail_at_end = false, fail_close = false;
   bool refuse_delete = false;  // as a read-only file or one in use
@@ -20,7 +21,7 @@ struct MemoryFile {
 
 struct MemoryFileSystem final : FileSystem {
   MemoryFile& Add(const std::string& name, std::string bytes) {
-    return files[name] = MemoryFile{std::move(bytes)};
+    return files[name] = MemoryFile{std::move(bytes), ++made};
   }
   bool FileExists(const std::string& name) override { return files.contains(name); }
   bool FolderExists(const std::string& name) override { return folders.contains(name); }
@@ -44,6 +45,10 @@ struct MemoryFileSystem final : FileSystem {
     const auto it = files.find(name);
     if (it == files.end() || it->second.refuse_delete || it->second.refuse_open) return Fail();
     return files.erase(it), true;
+  }
+  std::optional<FileIdentity> IdentityOf(const std::string& name) override {
+    if (!files.contains(name)) return Fail(), std::nullopt;
+    return FileIdentity{0, files[name].id, files[name].bytes.size(), 0};
   }
   int LastError() const override { return last_error; }
   // Every failed operation, of the open files too, reports error_code; 32 is
@@ -71,6 +76,7 @@ struct MemoryFileSystem final : FileSystem {
   std::map<std::string, MemoryFile> files;
   std::set<std::string> folders;
   int error_code = 32, last_error = 0;
+  std::uint64_t made = 0;
 };
 
 }  // namespace miwake::testing
