@@ -23,8 +23,6 @@ std::unique_ptr<JournalFile> CreateJournalFile(const std::string& path, std::str
 // No other running process has the same.
 unsigned long ProcessId();
 
-// The system error code of FileSystem::LastError as text for stderr.
-std::string ErrorTextForStderr(int code);
 
 std::tm LocalTime(std::time_t when);
 

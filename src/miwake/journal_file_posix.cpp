@@ -5,10 +5,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "common/encoding.h"
-#include "common/io_error_text.h"
+#include "common/file_system_posix.h"
 #include "common/unique_fd_posix.h"
 #include "miwake/journal_file.h"
+#include "miwake/messages.h"
 
 namespace miwake {
 namespace {
@@ -38,12 +38,12 @@ std::unique_ptr<JournalFile> CreateJournalFile(const std::string& path, std::str
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
   if (fd < 0) {
     taken = errno == EEXIST;
-    error = std::strerror(errno);
+    error = CauseText(WindowsErrorCode(errno));
     return nullptr;
   }
   auto file = std::make_unique<PosixJournalFile>(fd);
   if (!file->Append(header)) {
-    error = std::strerror(errno);
+    error = CauseText(WindowsErrorCode(errno));
     return nullptr;
   }
   // The journal's own name must outlive a crash as well as its lines (where
@@ -52,15 +52,10 @@ std::unique_ptr<JournalFile> CreateJournalFile(const std::string& path, std::str
   const UniqueFd dir(
       ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() < 0 || (::fsync(dir.get()) != 0 && errno != EINVAL)) {
-    error = std::strerror(errno);
+    error = CauseText(WindowsErrorCode(errno));
     return nullptr;
   }
   return file;
-}
-
-// The program's own words, as the tool writes them on Linux.
-std::string ErrorTextForStderr(int code) {
-  return Cp932ToUtf8(IoErrorText(code));
 }
 
 unsigned long ProcessId() {

@@ -4,6 +4,7 @@
 
 #include "common/win32_handle.h"
 #include "miwake/journal_file.h"
+#include "miwake/messages.h"
 
 namespace miwake {
 namespace {
@@ -36,20 +37,10 @@ std::unique_ptr<JournalFile> CreateJournalFile(const std::string& path, std::str
   taken = !handle && ::GetLastError() == ERROR_FILE_EXISTS;
   auto file = handle ? std::make_unique<Win32JournalFile>(std::move(handle)) : nullptr;
   if (!file || !file->Append(header)) {
-    error = ErrorTextForStderr(static_cast<int>(::GetLastError()));
+    error = CauseText(static_cast<int>(::GetLastError()));
     return nullptr;
   }
   return file;
-}
-
-// The system's own words, in the code page the console shows.
-std::string ErrorTextForStderr(int code) {
-  char text[512];
-  DWORD len = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                               static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
-  while (len > 0 && (text[len - 1] == '\r' || text[len - 1] == '\n' || text[len - 1] == ' ')) --len;
-  if (len == 0) return "error " + std::to_string(code);
-  return std::string(text, len);
 }
 
 unsigned long ProcessId() {

@@ -20,6 +20,7 @@ std::string CauseText(int code) {
       return "in use by another program";
     case 112:
       return "disk full";
+    case 80:
     case 183:
       return "already exists";
     case 206:

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "miwake/journal_file.h"
+#include "miwake/messages.h"
 
 namespace miwake {
 namespace {
@@ -209,7 +210,7 @@ UndoResult UndoRenames(FileSystem& files, const std::string& journal_path) {
   UndoResult result;
   const auto text = ReadAll(files, journal_path);
   if (!text) {
-    result.error = ErrorTextForStderr(files.LastError());
+    result.error = CauseText(files.LastError());
     return result;
   }
   const auto header =
