@@ -99,7 +99,8 @@ class TextReport final : public Report {
     for (const auto& [code, count] : tally.kinds) {
       std::string n = std::to_string(count);
       line_ += std::string(n.size() < 8 ? 8 - n.size() : 0, ' ') + n + "  " +
-               Text(KindLabel(code).value_or("判別不能")) + '\n';
+               (code == kKindUnreadable ? std::string("(not read)") : Text(*KindLabel(code))) +
+               '\n';
     }
     if (tally.journal)
       line_ += std::to_string(tally.renamed) + " renamed; journal " + Name(*tally.journal) + '\n';
