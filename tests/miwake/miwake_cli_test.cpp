@@ -163,6 +163,26 @@ TEST(MiwakeCliTest, AFileOfNoKindHasTheTypeItsMagicGives) {
   EXPECT_NE(got.out.find("\"type\":\"application/octet-stream\"}"), std::string::npos);
 }
 
+TEST(MiwakeCliTest, SaysWhyANamedFileWasNotIdentified) {
+  const testing::TempFolder temp;
+  std::filesystem::create_directory(temp.path() + "dir");
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {temp.path() + "dir", "a folder (-r walks it)"},
+      {temp.path() + "none", "no such file"},
+  };
+#ifndef _WIN32
+  std::filesystem::create_symlink("loop", temp.path() + "loop");
+  cases.emplace_back(temp.path() + "loop", "not found: too many levels of symbolic links");
+  cases.emplace_back(temp.path() + "dir" + kSeparator + std::string(300, 'x'),
+                     "not found: name too long");
+#endif
+  for (const auto& [name, cause] : cases) {
+    const auto got = Miwake({name});
+    EXPECT_EQ(got.status, kExitSomeNotIdentified) << name;
+    EXPECT_EQ(got.err, "miwake: \"" + name + "\": " + cause + "\n");
+  }
+}
+
 TEST(MiwakeCliTest, AFailedWriteOfTheOutputEndsTheRunAsAFailure) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{"memo.txt"},
                                                {"--json", "memo.txt"},
