@@ -1,6 +1,7 @@
-// Speed of `miwake -r` over a whole folder tree against libmagic over the
-// same files and against a bare walk that reads each file's first block,
-// with 1 and 2 threads, all measured in the same run.
+// Speed of `miwake -r` over a whole folder tree, with the type database and
+// without it, against libmagic over the same files and against a bare walk
+// that reads each file's first block, with 1 and 2 threads, all measured in
+// the same run.
 #include <dirent.h>
 #include <fcntl.h>
 #include <magic.h>
@@ -21,6 +22,7 @@
 #include <cstdlib>
 #include <deque>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -73,7 +75,7 @@ struct Output {
 
 // Runs the program with its stdout into a pipe that is read to the end;
 // throws when it cannot be started or ends other than with status 0.
-Output RunProgram(const std::vector<std::string>& args, bool keep) {
+Output RunProgram(const std::vector<std::string>& args, bool keep, char** env = environ) {
   int pipe_fds[2];
   if (::pipe2(pipe_fds, O_CLOEXEC) != 0) ThrowErrno("pipe");
   UniqueFd read_end(pipe_fds[0]);
@@ -86,7 +88,7 @@ Output RunProgram(const std::vector<std::string>& args, bool keep) {
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
-  const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) throw std::system_error(spawned, std::generic_category(), "run " + args[0]);
   write_end = UniqueFd();
@@ -111,10 +113,34 @@ Output RunProgram(const std::vector<std::string>& args, bool keep) {
   return out;
 }
 
-Output RunMiwake(const Options& options, const std::string& root, int threads, bool keep) {
-  return RunProgram({options.miwake, "-r", "--json", "--jobs", std::to_string(threads), root},
-                    keep);
+Output RunMiwake(const Options& options, const std::string& root, int threads, bool keep,
+                 char** env = environ) {
+  return RunProgram({options.miwake, "-r", "--json", "--jobs", std::to_string(threads), root}, keep,
+                    env);
 }
+
+// This process's environment but for the two variables where miwake looks
+// for the type database, which name an empty folder: it then neither loads
+// nor matches magic rules.
+class NoTypesEnvironment {
+ public:
+  explicit NoTypesEnvironment(const std::string& empty_folder) {
+    for (char** e = environ; *e != nullptr; ++e) {
+      const std::string_view v = *e;
+      if (!v.starts_with("XDG_DATA_HOME=") && !v.starts_with("XDG_DATA_DIRS="))
+        strings_.emplace_back(v);
+    }
+    strings_.push_back("XDG_DATA_HOME=" + empty_folder);
+    strings_.push_back("XDG_DATA_DIRS=" + empty_folder);
+    for (std::string& s : strings_) pointers_.push_back(s.data());
+    pointers_.push_back(nullptr);
+  }
+  char** get() { return pointers_.data(); }
+
+ private:
+  std::vector<std::string> strings_;
+  std::vector<char*> pointers_;
+};
 
 // ---- Checking miwake's answers against what the generator made ----
 
@@ -352,49 +378,53 @@ void PrintReport(const Listing& listing, const std::vector<Measure>& measures, i
   const double n = static_cast<double>(listing.files.size());
   auto median = [&](const Measure& m, int threads) { return Median(m.seconds.at(threads)); };
   const Measure& miwake = measures[0];
-  const Measure& magic = measures[1];
-  const Measure& floor = measures[2];
+  const Measure& untyped = measures[1];
+  const Measure& magic = measures[2];
+  const Measure& floor = measures[3];
 
   std::printf("\nTree: %zu files, %llu bytes (%.1f MiB), %zu folders\n", listing.files.size(),
               static_cast<unsigned long long>(listing.bytes),
               static_cast<double>(listing.bytes) / kMiB, listing.folders);
   std::printf("Median wall time of %d runs each, warm page cache\n\n", repetitions);
-  std::printf("  %-34s %24s %24s %10s\n", "", "1 thread", "2 threads", "2 vs 1");
+  std::printf("  %-36s %24s %24s %10s\n", "", "1 thread", "2 threads", "2 vs 1");
   for (const Measure& m : measures) {
-    std::printf("  %-34s", m.label);
+    std::printf("  %-36s", m.label);
     for (const int t : kThreadCounts)
       std::printf(" %10.0f files/s %6.3f s", n / median(m, t), median(m, t));
     std::printf(" %9.2fx\n", median(m, 1) / median(m, 2));
   }
   std::printf("\n");
-  auto ratio_row = [&](const char* label, auto ratio, const char* relation, double target) {
-    std::printf("  %-34s", label);
-    const bool at_least = std::string_view(relation) == ">=";
+  // A row without a relation is only shown.
+  auto ratio_row = [&](const char* label, auto ratio, const char* relation = nullptr,
+                       double target = 0) {
+    std::printf("  %-36s", label);
+    const bool at_least = relation != nullptr && std::string_view(relation) == ">=";
     for (const int t : kThreadCounts) {
       const double r = ratio(t);
       const bool ok = at_least ? r >= target : r <= target;
-      std::printf(" %12.2f %-11s", r, ok ? "ok" : "MISSED");
+      std::printf(" %12.2f %-11s", r, relation == nullptr ? "" : ok ? "ok" : "MISSED");
     }
-    std::printf(" %9.2fx   target %s %g\n", ratio(2) / ratio(1), relation, target);
+    std::printf(" %9.2fx", ratio(2) / ratio(1));
+    if (relation != nullptr) std::printf("   target %s %g", relation, target);
+    std::printf("\n");
   };
-  ratio_row(
-      "miwake rate / libmagic rate", [&](int t) { return median(magic, t) / median(miwake, t); },
-      ">=", kRateTarget);
-  ratio_row(
-      "miwake time / floor time", [&](int t) { return median(miwake, t) / median(floor, t); },
-      "<=", kFloorTarget);
-  auto cpu = [&](const Measure& m, int threads) { return Median(m.cpu.at(threads)); };
-  ratio_row(
-      "  the same by CPU time", [&](int t) { return cpu(magic, t) / cpu(miwake, t); },
-      ">=", kRateTarget);
-  ratio_row(
-      "  the same by CPU time", [&](int t) { return cpu(miwake, t) / cpu(floor, t); },
-      "<=", kFloorTarget);
+  auto wall = [&](const Measure& a, const Measure& b) {
+    return [&](int t) { return median(a, t) / median(b, t); };
+  };
+  auto cpu = [&](const Measure& a, const Measure& b) {
+    return [&](int t) { return Median(a.cpu.at(t)) / Median(b.cpu.at(t)); };
+  };
+  ratio_row("miwake rate / libmagic rate", wall(magic, miwake), ">=", kRateTarget);
+  ratio_row("  the same by CPU time", cpu(magic, miwake), ">=", kRateTarget);
+  ratio_row("miwake time / floor time", wall(miwake, floor), "<=", kFloorTarget);
+  ratio_row("  the same by CPU time", cpu(miwake, floor), "<=", kFloorTarget);
+  ratio_row("  without types", wall(untyped, floor));
+  ratio_row("  without types, by CPU time", cpu(untyped, floor));
   // On a shared machine the wall times swing with the others' load; the CPU
   // time it took shows whether a change of ratio is the program's.
-  std::printf("\n  %-34s %24s %24s\n", "Fastest .. slowest run; CPU time", "1 thread", "2 threads");
+  std::printf("\n  %-36s %24s %24s\n", "Fastest .. slowest run; CPU time", "1 thread", "2 threads");
   for (const Measure& m : measures) {
-    std::printf("  %-34s", m.label);
+    std::printf("  %-36s", m.label);
     for (const int t : kThreadCounts) {
       const auto [lo, hi] = std::minmax_element(m.seconds.at(t).begin(), m.seconds.at(t).end());
       std::printf(" %6.3f..%6.3f; %6.3f s", *lo, *hi, Median(m.cpu.at(t)));
@@ -418,10 +448,22 @@ int Run(int argc, char** argv) {
   for (const std::string& f : listing.files)
     if (!ReadWholeFile(f)) throw std::runtime_error("cannot read " + f);
 
+  const std::filesystem::path empty = std::filesystem::path(options.cache) / "no-types";
+  std::filesystem::remove_all(empty);
+  std::filesystem::create_directories(empty);
+  NoTypesEnvironment no_types(empty.string());
+
   std::vector<Measure> measures{
       {"miwake -r --json",
        [&](int t) {
          if (RunMiwake(options, tree.root, t, false).lines != file_count)
+           throw std::runtime_error("miwake printed another number of lines than files");
+       },
+       {},
+       {}},
+      {"miwake -r --json, no types",
+       [&](int t) {
+         if (RunMiwake(options, tree.root, t, false, no_types.get()).lines != file_count)
            throw std::runtime_error("miwake printed another number of lines than files");
        },
        {},

@@ -8,8 +8,9 @@
 #   scripts/bench.sh mismatches [...]
 #                                    what miwake -r --mismatches flags in system
 #                                    folders against libmagic, and lies planted in
-#                                    sample copies (--help for its flags); not in
-#                                    the default run
+#                                    copies of samples and of real files of other
+#                                    formats (--help for its flags); not in the
+#                                    default run
 #   scripts/bench.sh --flag...       as before: the flags go to the IdentifyFile one
 set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
