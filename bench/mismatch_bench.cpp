@@ -475,7 +475,11 @@ bool CheckPlantedLies(const Options& options) {
     }
     ++found;
     const std::string& to = it->second->rename_to;
-    if (to.ends_with("." + p.sample->ext))
+    // Text of a format of its own (HTML, PostScript, a WAV of text bytes)
+    // may rightly get that format's extension, the sample's own.
+    if (to.ends_with("." + p.sample->ext) ||
+        Lower(fs::path(to).extension().string()) ==
+            Lower(fs::path(p.sample->file).extension().string()))
       ++right;
     else
       missed.push_back(p.name + why + "offered " + fs::path(to).filename().string() + ", not ." +

@@ -138,7 +138,8 @@ int Classifier::Classify(std::unique_ptr<OpenFile> file, const std::string& name
     names = *found;
   }
   const int code = DecideKind(block, names);
-  if (code == kKindOther && other != nullptr) other->Look(std::span(bytes).first(*got), *file);
+  if ((code == kKindOther || code == kKindText) && other != nullptr)
+    other->Look(code, std::span(bytes).first(*got), *file);
   if (!file->Close()) return kKindUnreadable;
   if (why != nullptr) FillReasons(block, names, positions, *why);
   if (code != kKindExecutable) return code;

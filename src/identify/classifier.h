@@ -70,12 +70,12 @@ class KeepExecutableCode final : public ExecutableRefiner {
   int Refine(const std::string&, int code) override { return code; }
 };
 
-// What looks further at a file of no kind (0), before it is closed: its
-// first block, and the file itself for a read of its own.
+// What looks further at a file of no kind (0) or of text (1), before it is
+// closed: its first block, and the file itself for a read of its own.
 class OtherContent {
  public:
   virtual ~OtherContent() = default;
-  virtual void Look(std::span<const std::uint8_t> first_block, OpenFile& file) = 0;
+  virtual void Look(int code, std::span<const std::uint8_t> first_block, OpenFile& file) = 0;
 };
 
 class Classifier {
@@ -84,7 +84,8 @@ class Classifier {
 
   // Classifies `file`, opened under `name` (null: it could not be opened),
   // and closes it; -1 when it cannot be read to the end of the decision.
-  // With `why`, also says why; with `other`, a file of no kind is shown to it.
+  // With `why`, also says why; with `other`, a file of no kind or of text
+  // is shown to it.
   int Classify(std::unique_ptr<OpenFile> file, const std::string& name, KindReasons* why = nullptr,
                OtherContent* other = nullptr);
 

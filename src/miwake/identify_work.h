@@ -8,22 +8,31 @@
 #include "identify/classifier.h"
 #include "identify/version_refiner.h"
 #include "miwake/ordered_runner.h"
+#include "common/text.h"
 #include "types/content_type.h"
+#include "types/name_claim.h"
 
 namespace miwake {
 
 class IdentifyWork final : public ItemWork {
  public:
   IdentifyWork(std::unique_ptr<FileSystem> files, bool explain, const MimeMagic& magic,
-               const MimeDatabase& types)
-      : files_(std::move(files)), explain_(explain), types_(types), look_(magic, types) {}
+               const MimeDatabase& types, NameStyle style)
+      : files_(std::move(files)),
+        explain_(explain),
+        style_(style),
+        types_(types),
+        judge_(types),
+        look_(magic, types) {}
 
   void Process(BatchItem& item) override;
 
  private:
   std::unique_ptr<FileSystem> files_;
   bool explain_;
+  NameStyle style_;
   const MimeDatabase& types_;
+  NameJudge judge_;
   MagicLook look_;
   VersionResourceRefiner refiner_;
   Classifier classifier_{refiner_};

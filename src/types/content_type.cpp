@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "identify/kinds.h"
-#include "types/name_claim.h"
 
 namespace miwake {
 
-void MagicLook::Look(std::span<const std::uint8_t> first_block, OpenFile& file) {
+void MagicLook::Look(int code, std::span<const std::uint8_t> first_block, OpenFile& file) {
+  if (code == kKindText && (judge_ == nullptr || !judge_->Judge(leaf_, kKindText).lies)) return;
   bool cut = false;
   match_ = magic_.Match(first_block, types_, &cut);
   // A first block shorter than a full one was the whole file.
@@ -23,6 +23,7 @@ void MagicLook::Look(std::span<const std::uint8_t> first_block, OpenFile& file) 
 
 std::string ContentType(int code, const std::optional<MagicMatch>& magic,
                         const MimeDatabase& types) {
+  if (code == kKindText && magic) return magic->type;
   if (code != kKindOther) return KindMimeType(types, code);
   return magic ? magic->type : "application/octet-stream";
 }

@@ -109,9 +109,11 @@ NameVerdict NameJudge::Judge(std::string_view leaf, int code, const std::string&
   verdict.claimed = claimed.front();
   verdict.pattern = match.pattern.empty() ? "*." + extension : match.pattern;
   if (code == kKindRupo) return verdict;
-  verdict.content = code == kKindOther ? content : KindMimeType(database_, code);
-  verdict.extension =
-      code == kKindOther ? database_.ExtensionFor(content) : std::string(KindExtension(code));
+  // Text may have a type of its own (SVG), which its name may claim.
+  const bool typed = code == kKindOther || (code == kKindText && !content.empty());
+  verdict.content = typed ? content : KindMimeType(database_, code);
+  verdict.extension = typed ? database_.ExtensionFor(content) : std::string(KindExtension(code));
+  if (code == kKindText && verdict.extension.empty()) verdict.extension = KindExtension(code);
   verdict.lies = !verdict.content.empty() && !verdict.extension.empty() &&
                  !Agrees(code, verdict.content, claimed, kinds, executable_image);
   return verdict;

@@ -31,7 +31,8 @@ class NameJudge {
   explicit NameJudge(const MimeDatabase& database) : database_(database) {}
 
   // Of a file called `leaf` (no folder) whose content is of kind `code`,
-  // of type `content` when the kind has none of its own (0). Content that
+  // of type `content` when the kind has none of its own (0) or text has a
+  // more precise one (1; its extension then, else "txt"). Content that
   // was not read, of no known type, or of a type without an extension to
   // give, and Rupo files, never lie.
   NameVerdict Judge(std::string_view leaf, int code, const std::string& content = {}) const;

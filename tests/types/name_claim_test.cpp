@@ -101,23 +101,28 @@ TEST(NameClaimTest, TellsThePatternAndTheContentsType) {
   EXPECT_EQ(judge.Judge("a.wav", 0).content, "");
 }
 
-TEST(NameClaimTest, AFileOfNoKindIsJudgedByItsType) {
+TEST(NameClaimTest, AFileOfNoKindOrOfTextIsJudgedByItsType) {
   const NameJudge judge(SmallDatabase());
   const struct {
     const char* leaf;
+    int code;
     const char* content;
     bool lies;
     const char* extension;
   } cases[] = {
-      {"photo.jpg", "image/png", true, "png"},
-      {"photo.png", "image/png", false, "png"},
-      {"logs.gz", "application/x-compressed-tar", false, ""},  // no extension of its own
-      {"logs.zip", "application/gzip", true, "gz"},
-      {"blob.jpg", "application/octet-stream", false, ""},  // known to be nothing in particular
-      {"blob.jpg", "", false, ""},
+      {"photo.jpg", 0, "image/png", true, "png"},
+      {"photo.png", 0, "image/png", false, "png"},
+      {"logs.gz", 0, "application/x-compressed-tar", false, ""},  // no extension of its own
+      {"logs.zip", 0, "application/gzip", true, "gz"},
+      {"blob.jpg", 0, "application/octet-stream", false, ""},  // nothing in particular
+      {"blob.jpg", 0, "", false, ""},
+      // Text of a format of its own, which its name may claim.
+      {"icon.xpm", 1, "image/x-xpixmap", false, "xpm"},
+      {"icon.png", 1, "image/svg+xml", true, "svg"},
+      {"icon.png", 1, "text/x-made-up", true, "txt"},
   };
   for (const auto& c : cases) {
-    const NameVerdict verdict = judge.Judge(c.leaf, 0, c.content);
+    const NameVerdict verdict = judge.Judge(c.leaf, c.code, c.content);
     EXPECT_EQ(verdict.lies, c.lies) << c.leaf << " " << c.content;
     EXPECT_EQ(verdict.extension, c.extension) << c.leaf << " " << c.content;
   }
