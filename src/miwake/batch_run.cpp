@@ -128,7 +128,8 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
   run.window = std::clamp<std::size_t>(run.jobs * 128, 256, 1024);
   run.source = [&](BatchItem& item) { return source.Next(item); };
   run.make_work = [&] {
-    return std::make_unique<IdentifyWork>(env.make_files(), options.explain, magic, types, style);
+    return std::make_unique<IdentifyWork>(env.make_files(), options.explain, magic, types,
+                                          only_mismatches ? std::optional(style) : std::nullopt);
   };
   const auto emit = [&](BatchItem& item) {
     if (item.state != ItemState::kFile) {

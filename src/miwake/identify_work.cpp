@@ -6,7 +6,8 @@ void IdentifyWork::Process(BatchItem& item) {
   // A file the walk found is opened in its folder, kept open, by its leaf.
   auto file = item.folder ? item.folder->OpenForClassify(item.path.c_str() + item.leaf)
                           : files_->OpenForClassify(item.path);
-  look_.SetName(&judge_, std::string_view(item.path).substr(LeafStart(item.path, style_)));
+  if (names_)
+    look_.SetName(&judge_, std::string_view(item.path).substr(LeafStart(item.path, *names_)));
   item.code =
       classifier_.Classify(std::move(file), item.path, explain_ ? &item.why : nullptr, &look_);
   item.magic = look_.Take();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "common/file_system.h"
 #include "identify/classifier.h"
@@ -16,11 +17,13 @@ namespace miwake {
 
 class IdentifyWork final : public ItemWork {
  public:
+  // With `names`, text whose name would lie about text is matched against
+  // the magic rules too, for the run that judges names.
   IdentifyWork(std::unique_ptr<FileSystem> files, bool explain, const MimeMagic& magic,
-               const MimeDatabase& types, NameStyle style)
+               const MimeDatabase& types, std::optional<NameStyle> names)
       : files_(std::move(files)),
         explain_(explain),
-        style_(style),
+        names_(names),
         types_(types),
         judge_(types),
         look_(magic, types) {}
@@ -30,7 +33,7 @@ class IdentifyWork final : public ItemWork {
  private:
   std::unique_ptr<FileSystem> files_;
   bool explain_;
-  NameStyle style_;
+  std::optional<NameStyle> names_;
   const MimeDatabase& types_;
   NameJudge judge_;
   MagicLook look_;

@@ -83,7 +83,7 @@ TEST(FolderWalk, GoesBelowTheLongestWholeNameAndKeepsFewFoldersOpen) {
   ASSERT_EQ(::mkfifoat(folder.get(), "t.txt", 0600), 0);
   const MimeMagic magic;
   const MimeDatabase types;
-  IdentifyWork work(MakePlatformFileSystem(), false, magic, types, NameStyle::kPosix);
+  IdentifyWork work(MakePlatformFileSystem(), false, magic, types, std::nullopt);
   for (BatchItem& item : items) {
     ASSERT_EQ(item.state, ItemState::kFile) << item.error;
     work.Process(item);

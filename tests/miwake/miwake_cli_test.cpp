@@ -161,12 +161,15 @@ TEST(MiwakeCliTest, AFileOfNoKindHasTheTypeItsMagicGives) {
   EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 2);
   got = Miwake({"blob.jpg", "--json"}, {.memory = &files});
   EXPECT_NE(got.out.find("\"type\":\"application/octet-stream\"}"), std::string::npos);
-  // Text is matched only where its name would lie about text.
+  // Text has the type of its kind, and where names are judged and its name
+  // would lie about text, the magic's.
   files.Add("icon.png", "<svg/>");
   files.Add("icon.txt", "<svg/>");
-  got = Miwake({"--json", "icon.png", "icon.txt"}, {.memory = &files});
-  EXPECT_NE(got.out.find("\"type\":\"image/svg+xml\"}\n{\"path\":\"icon.txt\""), std::string::npos);
+  got = Miwake({"--json", "icon.png"}, {.memory = &files});
   EXPECT_NE(got.out.find("\"type\":\"text/plain\"}"), std::string::npos);
+  got = Miwake({"--json", "--mismatches", "icon.png", "icon.txt"}, {.memory = &files});
+  EXPECT_NE(got.out.find("\"type\":\"image/svg+xml\",\"claims\":\"image/png\""), std::string::npos);
+  EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 2);
   got = Miwake({"--fix", "--dry-run", "icon.png"}, {.memory = &files});
   EXPECT_NE(got.out.find("would be renamed to icon.svg"), std::string::npos) << got.out;
 }
