@@ -109,7 +109,8 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
                   .escape_out = env.out_is_terminal,
                   .escape_err = env.err_is_terminal});
   const MimeDatabase types = LoadMimeDatabase(env.mime_folders);
-  const MimeMagic magic = LoadMimeMagic(env.mime_folders);
+  MimeMagic magic = LoadMimeMagic(env.mime_folders);
+  magic.MarkTextTypes(types);
   if (only_mismatches && types.empty())
     env.err << "miwake: no shared MIME-info database found; only the classic kinds' extensions "
                "claim a kind\n";

@@ -11,7 +11,14 @@ void IdentifyWork::Process(BatchItem& item) {
   item.code =
       classifier_.Classify(std::move(file), item.path, explain_ ? &item.why : nullptr, &look_);
   item.magic = look_.Take();
-  item.type = ContentType(item.code, item.magic, types_);
+  if (item.magic || item.code == kKindOther) {
+    item.type = ContentType(item.code, item.magic, types_);
+  } else {
+    // The same few kinds again and again: each one's type is found once.
+    auto [it, added] = kind_types_.try_emplace(item.code);
+    if (added) it->second = ContentType(item.code, std::nullopt, types_);
+    item.type = it->second;
+  }
   if (item.code != kKindUnreadable) return;
   // A file removed, or replaced by a pipe, since it was listed is reported
   // as such rather than answered as one in use.

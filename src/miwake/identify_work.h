@@ -4,12 +4,14 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <unordered_map>
 
 #include "common/file_system.h"
+#include "common/text.h"
 #include "identify/classifier.h"
 #include "identify/version_refiner.h"
 #include "miwake/ordered_runner.h"
-#include "common/text.h"
 #include "types/content_type.h"
 #include "types/name_claim.h"
 
@@ -36,6 +38,7 @@ class IdentifyWork final : public ItemWork {
   std::optional<NameStyle> names_;
   const MimeDatabase& types_;
   NameJudge judge_;
+  std::unordered_map<int, std::string> kind_types_;
   MagicLook look_;
   VersionResourceRefiner refiner_;
   Classifier classifier_{refiner_};

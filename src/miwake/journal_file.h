@@ -23,7 +23,6 @@ std::unique_ptr<JournalFile> CreateJournalFile(const std::string& path, std::str
 // No other running process has the same.
 unsigned long ProcessId();
 
-
 std::tm LocalTime(std::time_t when);
 
 }  // namespace miwake

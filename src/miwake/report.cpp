@@ -148,7 +148,16 @@ class JsonReport final : public Report {
     JsonName("path", item.path);
     line_ += KindFields(item.code);
     line_ += ",\"type\":";
-    AppendJson(line_, item.type.empty() ? ordered_json(nullptr) : ordered_json(item.type));
+    if (item.type.empty()) {
+      line_ += "null";
+    } else if (NeedsEscape(item.type)) {
+      AppendJson(line_, item.type);
+    } else {
+      // What the library would write, without making a value of it first.
+      line_ += '"';
+      line_ += item.type;
+      line_ += '"';
+    }
     if (item.code == kKindUnreadable) {
       line_ += ",\"error\":";
       AppendJson(line_, CauseText(item.error));

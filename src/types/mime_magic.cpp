@@ -171,7 +171,8 @@ std::optional<std::uint64_t> MimeMagic::MatchRule(const Section& section, std::s
 }
 
 std::optional<MagicMatch> MimeMagic::Match(std::span<const std::uint8_t> head,
-                                           const MimeDatabase& types, bool* cut) const {
+                                           const MimeDatabase& types, bool* cut,
+                                           bool binary) const {
   bool cut_here = false;
   std::vector<std::pair<std::size_t, std::uint64_t>> matched;  // section, offset
   const auto consider = [&](const TopRule& top) {
@@ -189,7 +190,8 @@ std::optional<MagicMatch> MimeMagic::Match(std::span<const std::uint8_t> head,
     if (const auto it = by_byte.find(head[offset]); it != by_byte.end())
       for (const TopRule& top : it->second) consider(top);
   }
-  for (const TopRule& top : others_) consider(top);
+  for (const TopRule& top : others_)
+    if (!binary || !sections_[top.section].text) consider(top);
   if (cut != nullptr) *cut = cut_here;
   if (matched.empty()) return std::nullopt;
   // The file's order among equals: the first section wins unless a later
@@ -205,6 +207,10 @@ std::optional<MagicMatch> MimeMagic::Match(std::span<const std::uint8_t> head,
   }
   const Section& section = sections_[matched[best].first];
   return MagicMatch{types.Canonical(section.type), section.priority, matched[best].second};
+}
+
+void MimeMagic::MarkTextTypes(const MimeDatabase& types) {
+  for (Section& section : sections_) section.text = types.IsA(section.type, "text/plain");
 }
 
 MimeMagic LoadMimeMagic(std::span<const std::string> folders) {

@@ -31,6 +31,9 @@ class MimeMagic {
 
   bool empty() const { return sections_.empty(); }
 
+  // Finds which sections are of text types, for Match on binary content.
+  void MarkTextTypes(const MimeDatabase& types);
+
   // How many bytes from the start of a file the rules may look at.
   std::uint64_t Reach() const { return reach_; }
 
@@ -40,8 +43,10 @@ class MimeMagic {
   // else the first. Nothing when no rule matches; then `cut`, when given,
   // tells whether a rule could not be judged for want of bytes past
   // `head`: a rule under one that matched, or a top rule that starts past it.
+  // With `binary`, text types' rules over a range of offsets are not
+  // searched: they look for text (XML, a script) that binary content is not.
   std::optional<MagicMatch> Match(std::span<const std::uint8_t> head, const MimeDatabase& types,
-                                  bool* cut = nullptr) const;
+                                  bool* cut = nullptr, bool binary = false) const;
 
  private:
   struct Rule {
@@ -55,6 +60,7 @@ class MimeMagic {
     int priority;
     std::string type;
     std::vector<Rule> rules;
+    bool text = false;  // of a text type, as MarkTextTypes found
   };
   struct TopRule {
     std::size_t section, rule;

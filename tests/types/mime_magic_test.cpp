@@ -105,6 +105,23 @@ TEST(MimeMagicTest, TellsWhenARuleWantsBytesPastTheOnesGiven) {
   }
 }
 
+TEST(MimeMagicTest, BinaryContentIsNotSearchedForText) {
+  MimeMagic magic;
+  ASSERT_TRUE(magic.AddFolder("MIME-Magic\0\n[50:text/x-script]\n"s + Rule(0, 0, "#!", "", 1, 10) +
+                              "[50:image/x-mark]\n" + Rule(0, 0, "MK")));
+  const MimeDatabase types;
+  magic.MarkTextTypes(types);
+  const auto type = [&](std::string bytes, bool binary) {
+    const auto match =
+        magic.Match(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                    types, nullptr, binary);
+    return match ? match->type : "";
+  };
+  EXPECT_EQ(type("  #!/bin/sh", false), "text/x-script");
+  EXPECT_EQ(type("  #!/bin/sh", true), "");
+  EXPECT_EQ(type("MK", true), "image/x-mark");
+}
+
 TEST(MimeMagicTest, AMoreImportantFolderHidesTheRulesOfATypeItMarks) {
   MimeMagic magic;
   EXPECT_FALSE(magic.AddFolder("not magic"));
