@@ -25,6 +25,18 @@ std::string Rule(int indent, int offset, const std::string& value, const std::st
   return line + "\n";
 }
 
+std::span<const std::uint8_t> Bytes(const std::string& s) {
+  return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+// The type that the rules give `bytes`; empty when none.
+std::string TypeOf(const MimeMagic& magic, const std::string& bytes, bool* cut = nullptr,
+                   bool binary = false) {
+  const MimeDatabase types;
+  const auto match = magic.Match(Bytes(bytes), types, cut, binary);
+  return match ? match->type : "";
+}
+
 const std::string kMagic =
     "MIME-Magic\0\n"s +
     // A refinement of the same priority, and one of a higher priority.
@@ -74,9 +86,7 @@ TEST(MimeMagicTest, GivesTheTypeOfTheBestMatchingSection) {
       {"", ""},
   };
   for (const auto& c : cases) {
-    const auto bytes =
-        std::span(reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size());
-    const auto match = magic.Match(bytes, types);
+    const auto match = magic.Match(Bytes(c.bytes), types);
     EXPECT_EQ(match ? match->type : "", c.type) << c.bytes;
     EXPECT_EQ(match ? match->offset : 0, c.offset) << c.bytes;
   }
@@ -87,7 +97,6 @@ TEST(MimeMagicTest, TellsWhenARuleWantsBytesPastTheOnesGiven) {
   ASSERT_TRUE(magic.AddFolder("MIME-Magic\0\n[50:a/nested]\n"s + Rule(0, 0, "NEST") +
                               Rule(1, 8, "A") + "[50:a/ranged]\n" + Rule(0, 2, "FIND", "", 1, 20) +
                               "[50:a/far]\n" + Rule(0, 6, "FAR")));
-  const MimeDatabase types;
   const struct {
     std::string bytes;
     bool cut;
@@ -98,9 +107,7 @@ TEST(MimeMagicTest, TellsWhenARuleWantsBytesPastTheOnesGiven) {
   };
   for (const auto& c : cases) {
     bool cut = !c.cut;
-    EXPECT_FALSE(magic.Match(
-        std::span(reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size()), types,
-        &cut));
+    EXPECT_EQ(TypeOf(magic, c.bytes, &cut), "");
     EXPECT_EQ(cut, c.cut) << c.bytes;
   }
 }
@@ -111,15 +118,9 @@ TEST(MimeMagicTest, BinaryContentIsNotSearchedForText) {
                               "[50:image/x-mark]\n" + Rule(0, 0, "MK")));
   const MimeDatabase types;
   magic.MarkTextTypes(types);
-  const auto type = [&](std::string bytes, bool binary) {
-    const auto match =
-        magic.Match(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
-                    types, nullptr, binary);
-    return match ? match->type : "";
-  };
-  EXPECT_EQ(type("  #!/bin/sh", false), "text/x-script");
-  EXPECT_EQ(type("  #!/bin/sh", true), "");
-  EXPECT_EQ(type("MK", true), "image/x-mark");
+  EXPECT_EQ(TypeOf(magic, "  #!/bin/sh", nullptr, false), "text/x-script");
+  EXPECT_EQ(TypeOf(magic, "  #!/bin/sh", nullptr, true), "");
+  EXPECT_EQ(TypeOf(magic, "MK", nullptr, true), "image/x-mark");
 }
 
 TEST(MimeMagicTest, AMoreImportantFolderHidesTheRulesOfATypeItMarks) {
@@ -129,15 +130,9 @@ TEST(MimeMagicTest, AMoreImportantFolderHidesTheRulesOfATypeItMarks) {
       magic.AddFolder("MIME-Magic\0\n[50:text/x-mine]\n__NOMAGIC__\n"s + Rule(0, 0, "MINE")));
   ASSERT_TRUE(magic.AddFolder("MIME-Magic\0\n[50:text/x-mine]\n"s + Rule(0, 0, "OLD") +
                               "[50:text/x-other]\n" + Rule(0, 0, "OTH")));
-  const MimeDatabase types;
-  const auto type = [&](std::string bytes) {
-    const auto match = magic.Match(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), types);
-    return match ? match->type : "";
-  };
-  EXPECT_EQ(type("MINE"), "text/x-mine");
-  EXPECT_EQ(type("OLD"), "");
-  EXPECT_EQ(type("OTH"), "text/x-other");
+  EXPECT_EQ(TypeOf(magic, "MINE"), "text/x-mine");
+  EXPECT_EQ(TypeOf(magic, "OLD"), "");
+  EXPECT_EQ(TypeOf(magic, "OTH"), "text/x-other");
 }
 
 }  // namespace
