@@ -527,20 +527,9 @@ constexpr std::array<const char*, 6> kTypeLies{"jpg", "zip", "pdf", "png", "mp3"
 std::vector<std::string> MimeFolders() {
   const auto variable = [](const char* name) {
     const char* value = std::getenv(name);
-    return std::string(value != nullptr ? value : "");
+    return std::string_view(value != nullptr ? value : "");
   };
-  std::vector<std::string> folders;
-  std::string home = variable("XDG_DATA_HOME");
-  if (home.empty() && !variable("HOME").empty()) home = variable("HOME") + "/.local/share";
-  if (!home.empty()) folders.push_back(home + "/mime");
-  std::string dirs = variable("XDG_DATA_DIRS");
-  if (dirs.empty()) dirs = "/usr/local/share:/usr/share";
-  for (std::size_t start = 0; start <= dirs.size();) {
-    const std::size_t colon = std::min(dirs.find(':', start), dirs.size());
-    if (colon > start) folders.push_back(dirs.substr(start, colon - start) + "/mime");
-    start = colon + 1;
-  }
-  return folders;
+  return XdgMimeFolders(variable("XDG_DATA_HOME"), variable("HOME"), variable("XDG_DATA_DIRS"));
 }
 
 bool HasMark(const std::string& path, const MachineFormat& f) {

@@ -221,6 +221,22 @@ NameMatch MimeDatabase::Match(std::string_view leaf) const {
   return match;
 }
 
+std::vector<std::string> XdgMimeFolders(std::string_view data_home, std::string_view home,
+                                        std::string_view data_dirs) {
+  std::vector<std::string> folders;
+  if (!data_home.empty())
+    folders.push_back(std::string(data_home) + "/mime");
+  else if (!home.empty())
+    folders.push_back(std::string(home) + "/.local/share/mime");
+  if (data_dirs.empty()) data_dirs = "/usr/local/share:/usr/share";
+  while (!data_dirs.empty()) {
+    const std::size_t colon = std::min(data_dirs.find(':'), data_dirs.size());
+    if (colon > 0) folders.push_back(std::string(data_dirs.substr(0, colon)) + "/mime");
+    data_dirs.remove_prefix(std::min(colon + 1, data_dirs.size()));
+  }
+  return folders;
+}
+
 MimeDatabase LoadMimeDatabase(std::span<const std::string> folders) {
   MimeDatabase database;
   for (const std::string& folder : folders) {

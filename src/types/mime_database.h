@@ -68,6 +68,12 @@ class MimeDatabase {
   std::unordered_map<std::string, std::size_t> best_suffix_;  // type to its best "*.ext" glob
 };
 
+// The `mime` folders as the desktop finds them by the XDG base directories,
+// the most important first, from the values of XDG_DATA_HOME, HOME and
+// XDG_DATA_DIRS (empty when not set).
+std::vector<std::string> XdgMimeFolders(std::string_view data_home, std::string_view home,
+                                        std::string_view data_dirs);
+
 // The database of the `mime` folders given, the most important first; a
 // folder without globs2 adds nothing.
 MimeDatabase LoadMimeDatabase(std::span<const std::string> folders);

@@ -146,6 +146,11 @@ TEST(MimeDatabaseTest, AMoreImportantFolderHidesTheGlobsOfATypeItMarks) {
   EXPECT_EQ(small.ExtensionFor("text/x-python"), "py");
   EXPECT_EQ(small.ExtensionFor("audio/x-wav"), "wav");  // an alias
   EXPECT_EQ(small.ExtensionFor("application/x-compressed-tar"), "");
+  // Where the desktop finds its folders.
+  using Folders = std::vector<std::string>;
+  EXPECT_EQ(XdgMimeFolders("", "/h", ""),
+            (Folders{"/h/.local/share/mime", "/usr/local/share/mime", "/usr/share/mime"}));
+  EXPECT_EQ(XdgMimeFolders("/d", "/h", "/a::/b"), (Folders{"/d/mime", "/a/mime", "/b/mime"}));
 }
 
 #ifndef _WIN32
