@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # miwake with a standard stream closed or full: no file of its own takes the
-# place of a closed one, and lost output is a failure, said on stderr.
+# place of a closed one, and lost output is a failure, said on stderr. On a
+# terminal, a name's control bytes are shown escaped.
 # Usage: closed_streams_test.sh MIWAKE
 set -uo pipefail
 miwake=$1
@@ -29,4 +30,12 @@ for args in "--json $work/d/memo.txt" "-r --mismatches $work/d" "--version"; do
   [ $status = 1 ] || fail "$args > /dev/full: status $status"
   grep -q '^miwake: write error on the output' "$work/err" || fail "$args > /dev/full: $(cat "$work/err")"
 done
+# Under a pseudo-terminal (script(1)), an ESC in a name reaches the screen
+# escaped, on stdout and on stderr; into a pipe, as it is.
+esc="$work/d/e$(printf '\033')[31mx.doc"
+printf 'hello\n' >"$esc"
+shown="$(MIWAKE="$miwake" NAME="$esc" script -qec '"$MIWAKE" --mismatches "$NAME" "$NAME.gone"' /dev/null)"
+grep -q 'e\\033\[31mx\.doc: ' <<<"$shown" || fail "ESC on the terminal's stdout: $shown"
+grep -q 'e\\033\[31mx\.doc\.gone": no such file' <<<"$shown" || fail "ESC on the terminal's stderr: $shown"
+"$miwake" --mismatches "$esc" | grep -q "$(printf '\033')" || fail "ESC escaped into a pipe"
 echo ok
