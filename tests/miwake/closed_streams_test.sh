@@ -37,5 +37,6 @@ printf 'hello\n' >"$esc"
 shown="$(MIWAKE="$miwake" NAME="$esc" script -qec '"$MIWAKE" --mismatches "$NAME" "$NAME.gone"' /dev/null)"
 grep -q 'e\\033\[31mx\.doc: ' <<<"$shown" || fail "ESC on the terminal's stdout: $shown"
 grep -q 'e\\033\[31mx\.doc\.gone": no such file' <<<"$shown" || fail "ESC on the terminal's stderr: $shown"
-"$miwake" --mismatches "$esc" | grep -q "$(printf '\033')" || fail "ESC escaped into a pipe"
+piped="$("$miwake" --mismatches "$esc")"
+grep -q "$(printf '\033')" <<<"$piped" || fail "ESC escaped into a pipe"
 echo ok

@@ -16,7 +16,8 @@ trap 'rm -rf "$dir" "$planted"' EXIT
 before="$(ls -A "$dir")"
 [ "$before" = "$(printf 'FMIWAKER.EXE\nLICENSE\nmime\nmiwake.exe\nreadme.txt')" ] || { echo "archive holds: $before"; exit 1; }
 ! grep -qv $'\r$' "$dir/readme.txt" || { echo "readme.txt: a line without CR LF"; exit 1; }
-iconv -f CP932 -t UTF-8 "$dir/readme.txt" | grep -q 'ミワケール  Version [0-9]' || { echo "readme.txt: not Shift-JIS, or no version"; exit 1; }
+readme="$(iconv -f CP932 -t UTF-8 "$dir/readme.txt")"
+grep -q 'ミワケール  Version [0-9]' <<<"$readme" || { echo "readme.txt: not Shift-JIS, or no version"; exit 1; }
 
 MIWAKE_UNPACKED_EXE="$dir/FMIWAKER.EXE" "$run" "$smoke"
 after="$(ls -A "$dir")"
@@ -29,7 +30,8 @@ grep -q '"code":108,"extension":"gif"' <<<"$json"
 
 # The types beside the program: a GIF named .png is a lie only the database
 # knows of.
-LC_ALL=C ls "$dir/mime" | tr '\n' ' ' | grep -q '^COPYING aliases copyright globs2 magic subclasses version $' ||
+mime="$(LC_ALL=C ls "$dir/mime" | tr '\n' ' ')"
+[ "$mime" = 'COPYING aliases copyright globs2 magic subclasses version ' ] ||
   { echo "mime holds: $(ls "$dir/mime")"; exit 1; }
 cp "${gif#Z:}" "$planted/pic.png"
 json="$("$run" "$dir/miwake.exe" --mismatches --json "Z:$planted/pic.png")"
