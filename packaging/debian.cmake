@@ -32,7 +32,8 @@ string(REGEX REPLACE "^.*\n(Permission )" "\\1" licence "${licence}")
 string(REGEX REPLACE "\n+$" "" licence "${licence}")
 string(REGEX REPLACE "\n\n" "\n.\n" licence "${licence}")
 string(REGEX REPLACE "\n" "\n " licence "${licence}")
-file(WRITE "${deb_dir}/copyright"
+# Written only when changed, so that a new configure makes nothing again.
+file(CONFIGURE OUTPUT "${deb_dir}/copyright" @ONLY CONTENT
 "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
 Upstream-Name: miwake
 
@@ -49,7 +50,7 @@ execute_process(COMMAND date -u -R -d @${deb_epoch} OUTPUT_VARIABLE deb_date
 set(MIWAKE_DEB_MAINTAINER "the ミワケール authors <miwake@users.noreply.github.com>"
     CACHE STRING "The Debian package's maintainer")
 set(deb_maintainer "${MIWAKE_DEB_MAINTAINER}")
-file(WRITE "${deb_dir}/changelog"
+file(CONFIGURE OUTPUT "${deb_dir}/changelog" @ONLY CONTENT
 "miwake (${deb_version}) unstable; urgency=medium
 
   * Release ${deb_version}; see the project's history for its changes.
