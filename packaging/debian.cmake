@@ -9,6 +9,12 @@ set(deb_dir "${CMAKE_BINARY_DIR}/debian")
 # The same date in every generated file, so that the package's bytes depend
 # only on the sources: that of the zip's entries.
 set(deb_epoch 315532800)
+# The linker's build ID hashes the debug sections, which name the folders:
+# without these, another checkout or build folder would give other bytes.
+# The build folder comes last, as the later map wins where both match.
+target_compile_options(miwake_options INTERFACE
+  "-ffile-prefix-map=${PROJECT_SOURCE_DIR}=." "-ffile-prefix-map=${PROJECT_BINARY_DIR}=.")
+
 foreach(tool help2man gzip perl)
   find_program(deb_${tool} ${tool})
   if(NOT deb_${tool})
