@@ -48,7 +48,9 @@ for words in 'miwake - tell what kind a file really is' '--mismatches' 'TYPE DAT
   [[ "$text" == *"$words"* ]] || { echo "the manual page lacks \"$words\":"; echo "$text"; exit 1; }
 done
 gzip -t "$page"
-head -1 "$root/usr/share/doc/miwake/copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$'
+format="$(head -1 "$root/usr/share/doc/miwake/copyright")"
+[ "$format" = 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ] ||
+  { echo "copyright: not machine-readable: $format"; exit 1; }
 
 dpkg --root="$root" --force-script-chrootless --log=/dev/null -r miwake
 for f in usr/bin/miwake usr/share/man/man1/miwake.1.gz usr/share/doc/miwake/copyright; do
