@@ -29,7 +29,10 @@ echo "lintian: ${lintian_out:-clean}"
 # shell for maintainer scripts (the package has none).
 mkdir -p "$root/var/lib/dpkg/updates" "$root/var/lib/dpkg/info"
 touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available"
-dpkg --root="$root" --force-depends --force-script-chrootless --log=/dev/null -i "$deb"
+# Images that leave manual pages and documents out (path-exclude) must not
+# leave them out here.
+dpkg --root="$root" --force-depends --force-script-chrootless --log=/dev/null \
+  --path-include='/usr/share/man/*' --path-include='/usr/share/doc/*' -i "$deb"
 installed="$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f='${Status} ${Version}' miwake)"
 [ "$installed" = "install ok installed $version" ] || { echo "dpkg says: $installed"; exit 1; }
 
