@@ -6,27 +6,21 @@
 
 #include "types/mime_magic.h"
 
-namespace {
-
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace miwake;
   static const std::vector<std::string> folders{"/usr/share/mime"};
   static const MimeDatabase types = LoadMimeDatabase(folders);
   static const MimeMagic magic = LoadMimeMagic(folders);
-  Check(!magic.empty());
+  if (magic.empty()) __builtin_trap();
   const std::span<const std::uint8_t> bytes(data, size);
-  if (const auto match = magic.Match(bytes, types))
-    Check(!match->type.empty() && match->offset < size);
+  if (const auto match = magic.Match(bytes, types);
+      match && (match->type.empty() || match->offset >= size))
+    __builtin_trap();
 
   MimeMagic own;
   if (own.AddFolder(std::string("MIME-Magic\0\n", 12) +
                     std::string(reinterpret_cast<const char*>(data), size)))
-    if (const auto match = own.Match(bytes, types)) Check(match->offset < size);
+    if (const auto match = own.Match(bytes, types); match && match->offset >= size)
+      __builtin_trap();
   return 0;
 }

@@ -35,12 +35,6 @@ struct Outcome {
   std::string out, err;
 };
 
-// A stream whose every write fails, as on a full disk.
-struct FullDisk : std::streambuf {
-  int overflow(int) override { return traits_type::eof(); }
-  std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
-};
-
 // Over the real files and folders unless given others. Names are code page
 // 932 on Windows; the program's own texts are asked for as UTF-8 unless not
 // `utf8`. The types are the small database of the tests' unless there are none.
@@ -49,22 +43,18 @@ struct Setup {
   const testing::MemoryFileSystem* memory = nullptr;
   bool utf8 = true, types = true;
   bool terminal = false;  // both streams
-  bool full_output = false;
 };
 
 Outcome Miwake(std::vector<std::string> args, const Setup& setup = {}) {
   std::ostringstream out, err;
-  FullDisk full;
-  std::ostream full_out(&full);
   const auto platform = MakePlatformFolderLister();
   const auto make_files = [memory = setup.memory]() -> std::unique_ptr<FileSystem> {
     if (memory) return std::make_unique<testing::MemoryFileSystem>(*memory);
     return MakePlatformFileSystem();
   };
   const auto files = make_files();
-  CliEnvironment env{{*files, setup.folders ? *setup.folders : *platform, make_files,
-                      setup.full_output ? full_out : out, err, setup.utf8, kSeparator == '\\',
-                      setup.terminal, setup.terminal},
+  CliEnvironment env{{*files, setup.folders ? *setup.folders : *platform, make_files, out, err,
+                      setup.utf8, kSeparator == '\\', setup.terminal, setup.terminal},
                      "note",
                      4};
   env.mime_folders = {std::string(MIWAKE_TEST_DATA) + (setup.types ? "/mime" : "/none")};
@@ -191,19 +181,6 @@ TEST(MiwakeCliTest, SaysWhyANamedFileWasNotIdentified) {
     const auto got = Miwake({name});
     EXPECT_EQ(got.status, kExitSomeNotIdentified) << name;
     EXPECT_EQ(got.err, "miwake: \"" + name + "\": " + cause + "\n");
-  }
-}
-
-TEST(MiwakeCliTest, AFailedWriteOfTheOutputEndsTheRunAsAFailure) {
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"memo.txt"},
-                                               {"--json", "memo.txt"},
-                                               {"--mismatches", "memo.doc"}}) {
-    testing::MemoryFileSystem files;
-    files.Add("memo.txt", "hello\n");
-    files.Add("memo.doc", "hello\n");
-    const auto got = Miwake(args, {.memory = &files, .full_output = true});
-    EXPECT_EQ(got.status, kExitSomeNotIdentified) << args.front();
-    EXPECT_EQ(got.err, "miwake: write error on the output\n") << args.front();
   }
 }
 
