@@ -7,6 +7,7 @@
 #include "actions/identify_command.h"
 #include "actions/launch_commands.h"
 #include "common/app_error.h"
+#include "identify/kinds.h"
 #include "support/fakes.h"
 #include "support/memory_file_system.h"
 
@@ -142,6 +143,36 @@ TEST_F(CommandsTest, EachCommandOnEachKindOfFile) {
     EXPECT_EQ(box.caption, deleting ? "削除" : "拡張子の変更");
     EXPECT_EQ(box.flags, deleting ? 0x34u : 0x24u);
   }
+}
+
+// Each kind that starts a program: what is announced, and whether the
+// program gets the name without quotes (archivers and the help viewer).
+TEST(LaunchTableTest, AnnouncementsAndHowTheNameIsGiven) {
+  const std::string editor = "エディタを起動します。", sound = "サウンド再生ソフトを起動します。",
+                    image = "画像ソフトを起動します。", unpack = "解凍ソフトを起動します。";
+  // clang-format off
+  const struct {
+    int code;
+    std::string announced;
+    bool plain = false;
+  } rows[] = {
+      {1, editor}, {31, sound}, {32, "動画再生ソフトを起動します。"}, {33, sound},
+      {51, "Wordを起動します。"}, {52, "Excelを起動します。"}, {53, "一太郎を起動します。"},
+      {54, "Power Pointを起動します。"}, {101, "Wordを起動します。"}, {102, "Excelを起動します。"},
+      {103, image}, {106, unpack, true}, {107, image}, {108, image}, {109, image},
+      {110, unpack, true}, {111, unpack, true}, {112, "Accessを起動します。"}, {114, image},
+      {115, "ヘルプファイルを開きます。", true}, {116, sound}, {2, ""}, {105, ""},
+  };
+  // clang-format on
+  for (const auto& [code, announced, plain] : rows) {
+    EXPECT_EQ(LaunchAnnouncement(code), announced) << code;
+    EXPECT_EQ(LaunchCommandLine(code, "C:\\P\\p.exe", "a.b"),
+              plain ? "C:\\P\\p.exe a.b" : "\"C:\\P\\p.exe\" \"a.b\"")
+        << code;
+  }
+  const auto announcing = std::ranges::count_if(
+      AllKinds(), [](const KindInfo& kind) { return !LaunchAnnouncement(kind.code).empty(); });
+  EXPECT_EQ(announcing, 21) << "and no other";
 }
 
 TEST_F(CommandsTest, FailuresAsTheyAreTold) {

@@ -178,8 +178,8 @@ TEST_F(DialogsTest, ListsPlainSubfoldersSortedAndOpensThem) {
 }
 
 TEST_F(DialogsTest, DriveThatIsNotReadyJumpsBackAndOthersAreVisited) {
-  if (::GetDriveTypeA("Q:\\") != DRIVE_REMOVABLE || ::GetDriveTypeA("R:\\") != DRIVE_FIXED)
-    GTEST_SKIP() << "the test drives q: and r: are not set up";
+  ASSERT_TRUE(::GetDriveTypeA("Q:\\") == DRIVE_REMOVABLE && ::GetDriveTypeA("R:\\") == DRIVE_FIXED)
+      << "the test drives q: and r: are not set up";
   ::CreateDirectoryA("R:\\sub", nullptr);
   MakeAll();
   StoreDir(scratch.path());

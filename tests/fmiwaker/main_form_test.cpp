@@ -164,11 +164,18 @@ TEST_F(MainFormTest, HintsAndTheWidthFollowTheDesign) {
     ::SendMessageA(Item(kStatusBar1), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(status));
     return std::string(status);
   };
-  for (const ControlRow& row : kMainFormControls) {
-    const std::string shown = hint_over(Item(row.id));
-    EXPECT_TRUE(row.hint == nullptr || shown == row.hint) << row.name;
-  }
-  EXPECT_STREQ(status, "ミワケールを終了します。") << "kept over the status bar";
+  const std::pair<int, std::string> hints[] = {
+      {kButton1, "マウスでファイル名を入力できます。"},
+      {kButton2, "ファイルの内容を判別します。"},
+      {kButton3, "拡張子を変更します。"},
+      {kButton4, "ファイルを削除します。"},
+      {kButton6, "アプリケーションを起動します。"},
+      {kButton7, "拡張子を変更して、アプリケーションを起動します。"},
+      {kButton5, "ミワケールを終了します。"}};
+  for (const auto& [id, hint] : hints) EXPECT_EQ(hint_over(Item(id)), hint) << id;
+  // Controls without a hint leave the last one.
+  for (const int id : {kLabel1, kEdit1, kLabel2, kEdit2, kStatusBar1})
+    EXPECT_EQ(hint_over(Item(id)), "ミワケールを終了します。") << id;
   // A label must take the mouse itself, or the window would clear the hint.
   EXPECT_EQ(::SendMessageA(Item(kLabel2), WM_NCHITTEST, 0, MAKELPARAM(40, 200)), HTCLIENT);
   EXPECT_EQ(hint_over(form->hwnd()), "");
@@ -199,16 +206,22 @@ TEST_F(MainFormTest, RealBoxesAnswerAndGiveTheFocusBack) {
     ::SetWindowTextA(Item(kEdit1), name.c_str());
     ::SetFocus(Item(id));
     std::atomic<int> seen = 0;  // 2: the other window was disabled while the box was up
+    std::atomic<bool> returned = false;
+    // Watches until the command returns, so that a box however late is
+    // answered rather than left to hold the test until it is killed.
     std::thread answer([&, caption = caption, button = button] {
-      for (int i = 0; i < 500 && !seen; ++i, ::Sleep(10)) {
+      while (!seen && !returned) {
         if (HWND box = ::FindWindowA("#32770", caption)) {
           seen = ::IsWindowEnabled(other) ? 1 : 2;
           ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         }
+        ::Sleep(10);
       }
     });
     Command(command);
+    returned = true;
     answer.join();
+    ASSERT_NE(seen, 0) << "no box captioned " << caption << " came";
     EXPECT_EQ(seen, 2) << "the program's other windows take no input meanwhile";
     EXPECT_TRUE(::IsWindowEnabled(other));
     EXPECT_EQ(::GetFocus(), Item(id)) << "after the box";

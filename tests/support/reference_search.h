@@ -11,6 +11,10 @@ namespace miwake::testing {
 
 inline AppNameFlags ReferenceSearch(std::string_view file) {
   constexpr std::size_t kStart = 2080, kBlock = 2500, kOverlap = 20;
+  // Word, Excel, Ichitaro (in Shift-JIS), PowerPoint.
+  constexpr std::string_view kNames[] = {"Microsoft Word", "Microsoft Excel",
+                                         "\x88\xEA\x91\xBE\x98\x59 9/8 \x95\xB6\x8F\x91",
+                                         "Microsoft PowerPoint"};
   AppNameFlags flags;
   for (std::size_t s = kStart;;) {
     const std::size_t n = s >= file.size() ? 0 : std::min(kBlock, file.size() - s);
@@ -18,8 +22,7 @@ inline AppNameFlags ReferenceSearch(std::string_view file) {
     bool found = false;
     for (std::size_t k = 0; k < flags.size() && n > kOverlap; ++k)
       for (std::size_t j = 0; j + kOverlap < n; ++j)
-        if (block.substr(j).starts_with(kSignatures[kFirstAppName + k].bytes))
-          flags[k] = found = true;
+        if (block.substr(j).starts_with(kNames[k])) flags[k] = found = true;
     if (found || s + n >= file.size()) return flags;
     s = s + n - kOverlap;
   }
