@@ -29,11 +29,7 @@
 #include "support/temp_folder.h"
 
 #ifndef _WIN32
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "common/file_system_posix.h"
 #endif
@@ -366,71 +362,6 @@ TEST_F(JournalTest, NamesKeepEveryByteAndOnlyCutLinesAreIgnoredSilently) {
   EXPECT_EQ(result.unreadable_lines, (std::vector<std::size_t>{2, 4}));
   EXPECT_EQ(result.items.at(0).outcome, UndoOutcome::kRestored);
 }
-
-#ifndef _WIN32
-// A fix run over real files out of room for its journal, as on a full disk
-// (fix_killed_test.sh kills whole runs). Afterwards every file has its
-// content under one of its two names, and undo gives back every original name.
-constexpr int kFiles = 2000;
-
-class StoppedFixTest : public ::testing::TestWithParam<rlim_t> {
- protected:
-  // Bytes the journal must escape, and Shift-JIS whose second byte is '\'.
-  std::string Name(int i, const char* ext) {
-    return dir.path() + ("n\t%\r\n\x7F\x95\x5C" + std::to_string(i) + ext);
-  }
-  static std::string Content(int i) { return "file " + std::to_string(i * 7919); }
-
-  // The run, in a child process that must not reach the test's own exit.
-  [[noreturn]] void Fix(rlim_t room) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    const rlimit full_room = limit;
-    limit.rlim_cur = room;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    std::string error;
-    const auto journal = CreateRenameJournal(journal_path, error);
-    for (int i = 0; journal && i < kFiles; ++i) {
-      // Room again, yet a journal that lost part of a line must take no more.
-      if (FixName(*files, *journal, Name(i, ".doc"), Name(i, ".txt")) == FixOutcome::kNotRecorded)
-        ::setrlimit(RLIMIT_FSIZE, &full_room);
-    }
-    ::_exit(0);
-  }
-
-  testing::TempFolder dir;
-  const std::string journal_path = dir.path() + "fix.journal";
-  std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
-};
-
-TEST_P(StoppedFixTest, NoFileLosesItsContentOrItsName) {
-  for (int i = 0; i < kFiles; ++i) std::ofstream(Name(i, ".doc"), std::ios::binary) << Content(i);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) Fix(GetParam());
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  int renamed = 0;
-  while (renamed < kFiles && files->FileExists(Name(renamed, ".txt"))) ++renamed;
-  EXPECT_LT(renamed, kFiles) << "the journal ran out of room";
-  for (int i = 0; i < kFiles; ++i) {
-    const bool moved = i < renamed;  // in order, and none after a failed record
-    EXPECT_EQ(files->FileExists(Name(i, ".doc")), !moved) << i;
-    ASSERT_EQ(Bytes(Name(i, moved ? ".txt" : ".doc")), Content(i)) << i;
-  }
-  const UndoResult undone = UndoRenames(*files, journal_path);
-  EXPECT_TRUE(undone.read || renamed == 0) << undone.error;
-  EXPECT_EQ(std::count_if(undone.items.begin(), undone.items.end(),
-                          [](const auto& item) { return item.outcome == UndoOutcome::kRestored; }),
-            renamed);
-  for (int i = 0; i < kFiles; ++i)
-    ASSERT_EQ(Bytes(Name(i, ".doc")) + Bytes(Name(i, ".txt")), Content(i)) << i;
-}
-
-// Full in the header, in the first line, after some lines.
-INSTANTIATE_TEST_SUITE_P(JournalRoom, StoppedFixTest, ::testing::Values(10, 100, 5000));
-#endif
 
 // What the fast ways through a walk must keep: files opened through the
 // folder the walk keeps open, and JSON paths written without the library
