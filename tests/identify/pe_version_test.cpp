@@ -153,8 +153,8 @@ TEST(PeVersionTest, SamplesGiveWhatWindowsGivesOrWhenCutNothing) {
 
 TEST(VersionRefinerTest, TheExtensionOfTheOriginalFilenamePicksTheKind) {
   const std::pair<const char*, int> sub_kinds[] = {
-      {"NAME.DLL", 2}, {"NAME.OCX", 3}, {"NAME.SCR", 4},  {"NAME.VXD", 5},
-      {"NAME.CRL", 6}, {"NAME.DRV", 7}, {"NAME.CPL", 8},  {"NAME.AX", 9},
+      {"NAME.DLL", 2},  {"NAME.OCX", 3},  {"NAME.SCR", 4},  {"NAME.VXD", 5},
+      {"NAME.CRL", 6},  {"NAME.DRV", 7},  {"NAME.CPL", 8},  {"NAME.AX", 9},
       {"NAME.VBX", 10}, {"NAME.ACM", 11}, {"NAME.DPL", 12}, {"NAME.VWP", 13}};
   for (const auto& [name, code] : sub_kinds)
     EXPECT_EQ(ExecutableKindFromOriginalFilename(name), code) << name;
