@@ -104,7 +104,6 @@ TEST_F(CommandsTest, EachCommandOnEachKindOfFile) {
       {kLaunch, "p.doc", kTextBytes,
        "エディタを起動します。 | <repaint> | " + kNotepad + "\"p.doc\"", "p.doc"},
       {kLaunch, "q.bin", kZip, kUnzip + "q.bin", "q.bin"},
-      {kLaunch, "q.lzh", "\x01\x02\x03lh5", kUnzip + "q.lzh", "q.lzh"},
       {kLaunch, "r s.bin", kZip, kUnzip + "\"r s.bin\"", "r s.bin"},
       {kLaunch, "h.bin", "?_" + kBlob,
        "ヘルプファイルを開きます。 | <repaint> | <start> C:\\Tools\\unzip.exe h.bin", "h.bin"},

@@ -40,14 +40,12 @@ namespace {
 TEST(BatchNames, Encodes) {
   // Valid UTF-8 (shown empty) with the lowest and highest leads, then invalid: overlong, Shift-JIS
   // テ, overlong, a surrogate, above U+10FFFF, cut short; '?' stands for each U+FFFD shown.
+  // clang-format off
   const std::pair<std::string, std::string> texts[] = {
-      {"a\xdf\xbf\xe0\xa0\x80\xf0\x90\x80\x80\xf1\x80\x80\x80", ""},
-      {"\xf0\x8f\xbf\xbf", "????"},
-      {"\x83\x65", "?e"},
-      {"\xc0\xaf", "??"},
-      {"\xed\xa0\x80", "???"},
-      {"\xf4\x90\x80\x80", "????"},
+      {"a\xdf\xbf\xe0\xa0\x80\xf0\x90\x80\x80\xf1\x80\x80\x80", ""}, {"\xf0\x8f\xbf\xbf", "????"},
+      {"\x83\x65", "?e"}, {"\xc0\xaf", "??"}, {"\xed\xa0\x80", "???"}, {"\xf4\x90\x80\x80", "????"},
       {"a\xe3\x81", "a??"}};
+  // clang-format on
   for (const auto& [bytes, shown] : texts) {
     std::string lossy;
     for (const char c : shown) lossy += c == '?' ? std::string("\xEF\xBF\xBD") : std::string(1, c);
@@ -74,15 +72,11 @@ struct SlowWork final : ItemWork {
 TEST(OrderedRunner, EmitsInTheSourcesOrderAndStopsWhenTold) {
   // Jobs, items, window, the emit that says stop (-1: none); runs of items
   // are handed out, so counts about a run's length matter.
-  const std::array<std::array<int, 4>, 9> rows{{{1, 100, 4, -1},
-                                                {2, 100, 4, 20},
-                                                {5, 100, 4, -1},
-                                                {5, 100, 4, 20},
-                                                {2, 0, 256, -1},
-                                                {3, 1, 256, -1},
-                                                {3, 64, 256, -1},
-                                                {2, 1000, 256, -1},
-                                                {3, 1000, 256, 500}}};
+  // clang-format off
+  const std::array<std::array<int, 4>, 9> rows{{
+      {1, 100, 4, -1}, {2, 100, 4, 20}, {5, 100, 4, -1}, {5, 100, 4, 20}, {2, 0, 256, -1},
+      {3, 1, 256, -1}, {3, 64, 256, -1}, {2, 1000, 256, -1}, {3, 1000, 256, 500}}};
+  // clang-format on
   for (const auto [jobs, count, window, stop_at] : rows) {
     SCOPED_TRACE(::testing::PrintToString(std::array{jobs, count, window, stop_at}));
     int next = 0;
