@@ -189,6 +189,19 @@ TEST_F(CommandsTest, FailuresAsTheyAreTold) {
   EXPECT_TRUE(ports.log.empty());
 }
 
+TEST_F(CommandsTest, HelpOpensTheHelpFileElseTheReadmeElseSaysSo) {
+  const std::string help = "<open> C:\\App\\Fmiwaker.hlp", readme = " | <open> C:\\App\\readme.txt",
+                    neither = help + readme + " | [ヘルプを開けませんでした。]";
+  const std::pair<std::vector<std::uintptr_t>, std::string> cases[] = {
+      {{33}, help}, {{32, 33}, help + readme}, {{2, 32}, neither}, {{0, 31}, neither}};
+  for (const auto& [answers, shown] : cases) {
+    ports.open_answers = answers;
+    EXPECT_EQ(Run(HelpCommand, "C:\\App\\"), shown);
+  }
+  EXPECT_EQ(ports.shown.back(),
+            (testing::ShownBox{"ヘルプを開けませんでした。", "ミワケール", 0x30}));
+}
+
 TEST(ProgramPathTest, ReducesTheStoredCommandToAnExecutable) {
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\WINDOWS\\NOTEPAD.EXE %1", "C:\\WINDOWS\\NOTEPAD.EXE"},
