@@ -190,16 +190,16 @@ TEST_F(CommandsTest, FailuresAsTheyAreTold) {
 }
 
 TEST_F(CommandsTest, HelpOpensTheHelpFileElseTheReadmeElseSaysSo) {
-  const std::string help = "<open> C:\\App\\Fmiwaker.hlp", readme = " | <open> C:\\App\\readme.txt",
-                    neither = help + readme + " | [ヘルプを開けませんでした。]";
-  const std::pair<std::vector<std::uintptr_t>, std::string> cases[] = {
-      {{33}, help}, {{32, 33}, help + readme}, {{2, 32}, neither}, {{0, 31}, neither}};
-  for (const auto& [answers, shown] : cases) {
+  const std::string hlp = "A\\Fmiwaker.hlp", both = "<open> " + hlp + " | <open> A\\readme.txt";
+  for (const auto& [answers, shown] :
+       {std::pair{std::map<std::string, std::uintptr_t>{}, "<open> " + hlp},
+        {{{hlp, 32}}, both},
+        {{{hlp, 2}, {"A\\readme.txt", 32}}, both + " | [ヘルプを開けませんでした。]"}}) {
     ports.open_answers = answers;
-    EXPECT_EQ(Run(HelpCommand, "C:\\App\\"), shown);
+    EXPECT_EQ(Run(HelpCommand, "A\\"), shown);
   }
-  EXPECT_EQ(ports.shown.back(),
-            (testing::ShownBox{"ヘルプを開けませんでした。", "ミワケール", 0x30}));
+  EXPECT_EQ(ports.shown,
+            (std::vector<testing::ShownBox>{{"ヘルプを開けませんでした。", "ミワケール", 0x30}}));
 }
 
 TEST(ProgramPathTest, ReducesTheStoredCommandToAnExecutable) {

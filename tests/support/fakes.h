@@ -22,7 +22,9 @@ struct FakePorts : AppMessageBox, ResultField, FileAssociations, ProgramStarter,
   int Show(std::string_view text, std::string_view caption, unsigned flags) override {
     shown.push_back({std::string(text), std::string(caption), flags});
     log.push_back("[" + std::string(text) + "]");
-    return Next(answers, kIdOk);
+    const int answer = answers.empty() ? kIdOk : answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
+    return answer;
   }
   void SetText(const std::string& value) override { log.push_back(value); }
   void Repaint() override { log.push_back("<repaint>"); }
@@ -44,23 +46,17 @@ struct FakePorts : AppMessageBox, ResultField, FileAssociations, ProgramStarter,
   }
   std::uintptr_t OpenDocument(const std::string& file, bool owned) override {
     log.push_back("<open> " + std::string(owned ? "owned " : "") + file);
-    return Next(open_answers, start_answer);
-  }
-  template <typename T>
-  static T Next(std::vector<T>& queue, T otherwise) {
-    if (queue.empty()) return otherwise;
-    const T first = queue.front();
-    queue.erase(queue.begin());
-    return first;
+    const auto it = open_answers.find(file);
+    return it == open_answers.end() ? start_answer : it->second;
   }
   void Begin() override { ++busy, ++busy_depth; }
   void End() override { --busy_depth; }
   std::vector<ShownBox> shown;
   std::vector<int> answers;
-  std::vector<std::uintptr_t> open_answers;  // then start_answer
   std::vector<std::string> log, asked;
   std::map<std::string, RegistryValue> values;
   std::uintptr_t start_answer = 42;
+  std::map<std::string, std::uintptr_t> open_answers;  // by file, before start_answer
   int busy = 0, busy_depth = 0;
 };
 
