@@ -192,7 +192,7 @@ TEST_F(CommandsTest, FailuresAsTheyAreTold) {
 TEST_F(CommandsTest, HelpOpensTheHelpFileElseTheReadmeElseSaysSo) {
   const std::string hlp = "A\\Fmiwaker.hlp", both = "<open> " + hlp + " | <open> A\\readme.txt";
   for (const auto& [answers, shown] :
-       {std::pair{std::map<std::string, std::uintptr_t>{}, "<open> " + hlp},
+       {std::pair{std::map<std::string, std::uintptr_t>{{hlp, 33}}, "<open> " + hlp},
         {{{hlp, 32}}, both},
         {{{hlp, 2}, {"A\\readme.txt", 32}}, both + " | [ヘルプを開けませんでした。]"}}) {
     ports.open_answers = answers;
