@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libmagic-dev
   clang-14 libclang-rt-14-dev mingw-w64 wine wine64 fonts-wine xvfb xdotool imagemagick
   fonts-ipafont locales libcli11-dev nlohmann-json3-dev shared-mime-info file
-  help2man lintian dpkg-dev man-db
+  help2man lintian dpkg-dev man-db libxml2-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -5,7 +5,8 @@
 # no Wine service holds ctest's output open) and start a private X server.
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$repo/build/wine}"
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+# MIWAKE_WINE_LANG names another locale, for a run on a system of another code page.
+export LANG="${MIWAKE_WINE_LANG:-ja_JP.UTF-8}" LC_ALL="${MIWAKE_WINE_LANG:-ja_JP.UTF-8}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installers: nothing here needs them, and they would ask.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"

@@ -16,6 +16,7 @@ constexpr std::string_view kNoProgram = "該当するアプリケーションが
 constexpr std::string_view kStartFailed = "起動できませんでした。";
 constexpr std::string_view kExecutableRefused = "Exeファイルのため起動させません。";
 constexpr std::string_view kScreenSaverRefused = "スクリーンセーバーのため起動させません。";
+constexpr std::string_view kNoHelp = "ヘルプを開けませんでした。";
 
 // The answers of WinExec and ShellExecuteA above which a start succeeded.
 constexpr std::uintptr_t kWinExecFailedUpTo = 31;
@@ -79,6 +80,15 @@ void ChangeAndLaunchCommand(const std::string& name, const CommandPorts& ports) 
   }
   ports.result.SetText(message);
   ports.result.Repaint();
+}
+
+void HelpCommand(const std::string& folder, const CommandPorts& ports) {
+  // A help file of the user's beside the program comes first; the release
+  // ships the guide as readme.txt. When neither opens the system shows
+  // nothing, so the box does.
+  for (const char* file : {"Fmiwaker.hlp", "readme.txt"})
+    if (ports.starter.OpenDocument(folder + file, false) > kShellExecuteFailedUpTo) return;
+  ports.boxes.Show(kNoHelp, kAppTitle, kMbOkExclamation);
 }
 
 }  // namespace miwake

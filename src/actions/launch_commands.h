@@ -1,4 +1,5 @@
-// The commands that open the file with the program of its real kind.
+// The commands that open the file with the program of its real kind, and
+// the help.
 #pragma once
 
 #include <string>
@@ -20,5 +21,10 @@ void LaunchCommand(const std::string& name, const CommandPorts& ports);
 // Gives the file the extension of its kind without asking and has the
 // system open it under the new name.
 void ChangeAndLaunchCommand(const std::string& name, const CommandPorts& ports);
+
+// Has the system open Fmiwaker.hlp in `folder` (the program's, with its
+// final backslash), or readme.txt there when it cannot; says so in a box
+// when neither opens.
+void HelpCommand(const std::string& folder, const CommandPorts& ports);
 
 }  // namespace miwake

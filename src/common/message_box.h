@@ -16,6 +16,9 @@ inline constexpr int kIdOk = 1;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 
+// The caption of the program's own boxes: its errors and what it could not do.
+inline constexpr const char* kAppTitle = "ミワケール";
+
 class AppMessageBox {
  public:
   virtual ~AppMessageBox() = default;

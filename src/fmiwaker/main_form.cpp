@@ -262,7 +262,7 @@ void Tmainform::Button5Click() {
 }
 
 void Tmainform::KH2Click() {
-  ports_.starter.OpenDocument(app_dir_ + "Fmiwaker.hlp", false);
+  HelpCommand(app_dir_, Commands());
 }
 
 int MainWindowShowCommand(int started_with) {

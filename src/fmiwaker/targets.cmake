@@ -3,11 +3,16 @@ if(NOT WIN32)
   return()
 endif()
 
-# The menu, icons and version resource, linked into the program and into
-# the window tests.
+# The menu, icons, version resource and manifest, linked into the program
+# and into the window tests, which so run as the program does.
+configure_file(${dir}/fmiwaker.manifest.in "${PROJECT_BINARY_DIR}/generated/fmiwaker.manifest"
+               @ONLY)
 add_library(miwake_resources OBJECT ${dir}/fmiwaker.rc)
-target_include_directories(miwake_resources PRIVATE ${dir}
+target_include_directories(miwake_resources PRIVATE ${dir} "${PROJECT_SOURCE_DIR}/src"
                            "${PROJECT_BINARY_DIR}/generated")
+# windres tells no dependencies of its own.
+set_source_files_properties(${dir}/fmiwaker.rc PROPERTIES OBJECT_DEPENDS
+  "${PROJECT_BINARY_DIR}/generated/fmiwaker.manifest;${PROJECT_SOURCE_DIR}/src/common/version_info.rh")
 
 # FMIWAKER.EXE: the main window over the commands, the dialogs and the
 # settings, and WinMain.

@@ -24,6 +24,12 @@ target_link_libraries(miwake PRIVATE miwake_tool)
 set_target_properties(miwake PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${MIWAKE_PROGRAM_DIR}")
 
 if(WIN32)
+  # The version resource and the manifest.
+  configure_file(${dir}/miwake.manifest.in "${PROJECT_BINARY_DIR}/generated/miwake.manifest" @ONLY)
+  target_sources(miwake PRIVATE ${dir}/miwake.rc)
+  set_source_files_properties(${dir}/miwake.rc PROPERTIES OBJECT_DEPENDS
+    "${PROJECT_BINARY_DIR}/generated/miwake.manifest;${PROJECT_SOURCE_DIR}/src/common/version_info.rh")
+
   # The types that names are judged by ship beside the program, from the
   # build machine's shared MIME-info database, with its licence (GPL 2).
   set(mime_dir "${MIWAKE_PROGRAM_DIR}/mime")

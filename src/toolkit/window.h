@@ -20,8 +20,6 @@
 
 namespace miwake {
 
-inline constexpr const char* kAppTitle = "ミワケール";
-
 enum class ControlKind {
   kLabel,
   kEdit,

@@ -219,6 +219,19 @@ TEST_F(CommandsTest, FailuresAsTheyAreTold) {
   EXPECT_TRUE(ports.log.empty());
 }
 
+TEST_F(CommandsTest, HelpOpensTheHelpFileElseTheReadmeElseSaysSo) {
+  const std::string hlp = "A\\Fmiwaker.hlp", both = "<open> " + hlp + " | <open> A\\readme.txt";
+  for (const auto& [answers, shown] :
+       {std::pair{std::map<std::string, std::uintptr_t>{{hlp, 33}}, "<open> " + hlp},
+        {{{hlp, 32}}, both},
+        {{{hlp, 2}, {"A\\readme.txt", 32}}, both + " | [ヘルプを開けませんでした。]"}}) {
+    ports.open_answers = answers;
+    EXPECT_EQ(Run(HelpCommand, "A\\"), shown);
+  }
+  EXPECT_EQ(ports.shown,
+            (std::vector<testing::ShownBox>{{"ヘルプを開けませんでした。", "ミワケール", 0x30}}));
+}
+
 TEST(ProgramPathTest, ReducesTheStoredCommandToAnExecutable) {
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\WINDOWS\\NOTEPAD.EXE %1", "C:\\WINDOWS\\NOTEPAD.EXE"},

@@ -46,9 +46,11 @@ TEST(FmiwakerSmokeTest, IdentifiesThroughItsWindowAndSavesItsPositionAtTheEnd) {
   }
   ASSERT_NE(form, nullptr) << "no main window";
 
-  auto text = [&](int id) {  // WM_GETTEXT: GetWindowText does not ask another process's window
-    char text[MAX_PATH] = {};
-    ::SendMessageA(::GetDlgItem(form, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  auto text = [&](int id) {  // WM_GETTEXT: GetWindowText asks no other process; in UTF-16, as 932
+    wchar_t wide[MAX_PATH] = {};
+    ::SendMessageW(::GetDlgItem(form, id), WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(wide));
+    char text[2 * MAX_PATH] = {};
+    ::WideCharToMultiByte(932, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     return std::string(text);
   };
   EXPECT_EQ(text(kEdit1), memo);

@@ -36,14 +36,14 @@ class MainFormTest : public ::testing::Test,
   int Show(std::string_view text, std::string_view caption, unsigned flags) override {
     return (real_boxes ? *real_boxes : boxes).Show(text, caption, flags);
   }
-  // Starts are noted in `events`; the help file is not opened, no viewer being wanted here.
+  // Starts are noted in `events`.
   std::uintptr_t StartProgram(const std::string& command_line) override {
     events.push_back("<start>");
     return starter.StartProgram(command_line);
   }
   std::uintptr_t OpenDocument(const std::string& file, bool owned) override {
     events.push_back("<open> " + file);
-    return owned ? starter.OpenDocument(file, owned) : 42;
+    return starter.OpenDocument(file, owned);
   }
   void SetInitialFolder(const std::string& folder) override { initial_folder = folder; }
   std::optional<std::string> Run(HWND) override { return chosen; }

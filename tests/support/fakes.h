@@ -46,7 +46,8 @@ struct FakePorts : AppMessageBox, ResultField, FileAssociations, ProgramStarter,
   }
   std::uintptr_t OpenDocument(const std::string& file, bool owned) override {
     log.push_back("<open> " + std::string(owned ? "owned " : "") + file);
-    return start_answer;
+    const auto it = open_answers.find(file);
+    return it == open_answers.end() ? start_answer : it->second;
   }
   void Begin() override { ++busy, ++busy_depth; }
   void End() override { --busy_depth; }
@@ -55,6 +56,7 @@ struct FakePorts : AppMessageBox, ResultField, FileAssociations, ProgramStarter,
   std::vector<std::string> log, asked;
   std::map<std::string, RegistryValue> values;
   std::uintptr_t start_answer = 42;
+  std::map<std::string, std::uintptr_t> open_answers;  // by file, before start_answer
   int busy = 0, busy_depth = 0;
 };
 

@@ -18,6 +18,8 @@ before="$(ls -A "$dir")"
 ! grep -qv $'\r$' "$dir/readme.txt" || { echo "readme.txt: a line without CR LF"; exit 1; }
 readme="$(iconv -f CP932 -t UTF-8 "$dir/readme.txt")"
 grep -q 'ミワケール  Version [0-9]' <<<"$readme" || { echo "readme.txt: not Shift-JIS, or no version"; exit 1; }
+# ヘルプ falls back to it, and it tells how to put the program in 送る.
+grep -q 'shell:sendto' <<<"$readme" || { echo "readme.txt: no word of the Send To folder"; exit 1; }
 
 MIWAKE_UNPACKED_EXE="$dir/FMIWAKER.EXE" "$run" "$smoke"
 after="$(ls -A "$dir")"
