@@ -19,8 +19,10 @@ enum class ListedType {
 };
 
 struct ListedEntry {
-  std::string name;  // the leaf, bytes as the system gives them
+  std::string name;  // the leaf, bytes as the system gives them (WTF-8 on Windows)
   ListedType type;
+  // Windows' attributes; never set on POSIX systems.
+  bool hidden = false, system = false;
 };
 
 // Equal for two names exactly when they stand for the same file or folder,

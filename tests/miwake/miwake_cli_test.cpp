@@ -35,8 +35,8 @@ struct Outcome {
   std::string out, err;
 };
 
-// Over the real files and folders unless given others. Names are code page
-// 932 on Windows; the program's own texts are asked for as UTF-8 unless not
+// Over the real files and folders unless given others. Names are UTF-8 on
+// Windows (WTF-8); the program's own texts are asked for as UTF-8 unless not
 // `utf8`. The types are the small database of the tests' unless there are none.
 struct Setup {
   FolderLister* folders = nullptr;
@@ -72,9 +72,7 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
   files.Add(kSjisLeaf, "hello\n");
   // JSON carries the Shift-JIS name's bytes where its text cannot.
   const std::string sjis_path =
-      kSeparator == '\\'
-          ? U8(u8"\"path\":\"テスト.doc\"")
-          : U8(u8"\"path\":\"\uFFFDe\uFFFDX\uFFFDg.doc\",\"path_bytes\":\"g2WDWINnLmRvYw==\"");
+      U8(u8"\"path\":\"\uFFFDe\uFFFDX\uFFFDg.doc\",\"path_bytes\":\"g2WDWINnLmRvYw==\"");
   const std::string usage = "Usage: miwake";
   const struct {
     std::vector<std::string> args;
@@ -110,7 +108,7 @@ TEST(MiwakeCliTest, PrintsASentenceOrJsonPerFileAndReportsProblems) {
               u8"\"explain\":{\"block_size\":6,\"text_bytes\":6,\"signature\":null,"
               u8"\"signature_offset\":0,\"app_name\":null,\"app_name_offset\":0,"
               u8"\"original_filename\":null,\"magic\":null}}\n"),
-       ""},
+       "miwake: --jobs 2 lowered to 1 (1 file to classify)\n"},
       {{}, kExitUsage, "", "no file named"},
       {{"--dry-run", "memo.txt"}, kExitUsage, "", "--dry-run requires --fix"},
       {{"--jobs", "0", "memo.txt"}, kExitUsage, "", "--jobs: not a number from 1 to 1024: \"0\""},
