@@ -82,4 +82,8 @@ class FolderLister {
 // their parents whenever needed.
 std::unique_ptr<FolderLister> MakePlatformFolderLister(std::size_t kept_limit = 256);
 
+// The file access that takes the names the listing gives: on Windows WTF-8,
+// through the wide functions.
+std::unique_ptr<FileSystem> MakeListedFileSystem();
+
 }  // namespace miwake

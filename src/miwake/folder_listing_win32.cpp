@@ -65,4 +65,8 @@ std::unique_ptr<FolderLister> MakePlatformFolderLister(std::size_t) {
   return std::make_unique<WideFolderLister>();
 }
 
+std::unique_ptr<FileSystem> MakeListedFileSystem() {
+  return MakeWideFileSystem();
+}
+
 }  // namespace miwake

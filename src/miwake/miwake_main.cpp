@@ -25,14 +25,6 @@
 
 namespace {
 
-std::unique_ptr<miwake::FileSystem> MakeFiles() {
-#ifdef _WIN32
-  return miwake::MakeWideFileSystem();
-#else
-  return miwake::MakePlatformFileSystem();
-#endif
-}
-
 // Where the shared MIME-info database lies, the most important folder first.
 std::vector<std::string> MimeFolders() {
 #ifdef _WIN32
@@ -76,10 +68,10 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
 #else
   const std::vector<std::string> args(argv + 1, argv + argc);
 #endif
-  auto files = MakeFiles();
+  auto files = miwake::MakeListedFileSystem();
   auto folders = miwake::MakePlatformFolderLister();
-  miwake::CliEnvironment env{{*files, *folders, MakeFiles, std::cout, std::cerr, true, false,
-                              MIWAKE_ISATTY(1) != 0, MIWAKE_ISATTY(2) != 0},
+  miwake::CliEnvironment env{{*files, *folders, miwake::MakeListedFileSystem, std::cout, std::cerr,
+                              true, false, MIWAKE_ISATTY(1) != 0, MIWAKE_ISATTY(2) != 0},
                              "",
                              std::thread::hardware_concurrency()};
   env.mime_folders = MimeFolders();
