@@ -16,32 +16,24 @@ LeftOut WhyLeftOut(const ListedEntry& entry, bool fold_case) {
   return entry.hidden ? LeftOut::kHidden : LeftOut::kNothing;
 }
 
+namespace {
+
+// By LeftOut: what the text says, and JSON's key.
+constexpr std::array<std::array<std::string_view, 2>, kLeftOutReasons> kWords = {{
+    {"", ""},
+    {"version-control", "version_control"},
+    {"system", "system"},
+    {"hidden", "hidden"},
+}};
+
+}  // namespace
+
 std::string_view LeftOutText(LeftOut why) {
-  switch (why) {
-    case LeftOut::kVersionControl:
-      return "version-control";
-    case LeftOut::kSystem:
-      return "system";
-    case LeftOut::kHidden:
-      return "hidden";
-    case LeftOut::kNothing:
-      break;
-  }
-  return "";
+  return kWords[static_cast<std::size_t>(why)][0];
 }
 
 std::string_view LeftOutKey(LeftOut why) {
-  switch (why) {
-    case LeftOut::kVersionControl:
-      return "version_control";
-    case LeftOut::kSystem:
-      return "system";
-    case LeftOut::kHidden:
-      return "hidden";
-    case LeftOut::kNothing:
-      break;
-  }
-  return "";
+  return kWords[static_cast<std::size_t>(why)][1];
 }
 
 }  // namespace miwake

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
+#include "common/file_system_win32.h"
 #include "common/text.h"
-#include "common/win32_handle.h"
 #include "identify/pe_version.h"
 #include "miwake/file_version.h"
 #include "miwake/wide_files_win32.h"
@@ -29,42 +29,6 @@ std::string CurrentFolder() {
     folder.resize(n);
   }
 }
-
-class WideOpenFile final : public OpenFile {
- public:
-  explicit WideOpenFile(FileHandle handle) : handle_(std::move(handle)) {}
-
-  bool Seek(std::uint64_t position) override {
-    LARGE_INTEGER to{};
-    to.QuadPart = static_cast<LONGLONG>(position);
-    return ::SetFilePointerEx(handle_.get(), to, nullptr, FILE_BEGIN) != 0;
-  }
-
-  std::optional<std::size_t> Read(std::span<std::uint8_t> into) override {
-    std::size_t total = 0;
-    while (total < into.size()) {
-      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(into.size() - total, 1u << 30));
-      DWORD got = 0;
-      if (!::ReadFile(handle_.get(), into.data() + total, want, &got, nullptr)) return std::nullopt;
-      if (got == 0) break;
-      total += got;
-    }
-    return total;
-  }
-
-  std::optional<bool> AtEnd() override {
-    LARGE_INTEGER at{}, size{};
-    if (!::SetFilePointerEx(handle_.get(), LARGE_INTEGER{}, &at, FILE_CURRENT) ||
-        !::GetFileSizeEx(handle_.get(), &size))
-      return std::nullopt;
-    return at.QuadPart >= size.QuadPart;
-  }
-
-  bool Close() override { return handle_.Close(); }
-
- private:
-  FileHandle handle_;
-};
 
 FileHandle OpenExisting(const std::wstring& path, DWORD access, DWORD share, DWORD flags = 0) {
   return FileHandle(
@@ -94,11 +58,12 @@ class WideFileSystem final : public FileSystem {
     // A file that may merely not be written is still read; one in use stays refused.
     if (!handle && ::GetLastError() == ERROR_ACCESS_DENIED)
       handle = OpenExisting(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    return Wrap(std::move(handle));
+    return WrapDiskFile(std::move(handle));
   }
 
   std::unique_ptr<OpenFile> OpenForReading(const std::string& name) override {
-    return Wrap(OpenExisting(SystemPath(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    return WrapDiskFile(
+        OpenExisting(SystemPath(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE));
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
@@ -115,15 +80,7 @@ class WideFileSystem final : public FileSystem {
         OpenExisting(SystemPath(name), FILE_READ_ATTRIBUTES,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!handle || !::GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
-    const auto join = [](DWORD high, DWORD low) { return std::uint64_t{high} << 32 | low; };
-    // From 100 ns since 1601 to nanoseconds since 1970, wrapping as on POSIX.
-    const std::uint64_t written =
-        join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
-    return FileIdentity{info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
-                        join(info.nFileSizeHigh, info.nFileSizeLow),
-                        static_cast<std::int64_t>((written - 116444736000000000u) * 100u)};
+    return IdentityOfHandle(handle);
   }
 
   int LastError() const override { return static_cast<int>(::GetLastError()); }
@@ -150,17 +107,6 @@ class WideFileSystem final : public FileSystem {
       return INVALID_FILE_ATTRIBUTES;
     }
     return ::GetFileAttributesW(SystemPath(name).c_str());
-  }
-
-  static std::unique_ptr<OpenFile> Wrap(FileHandle handle) {
-    if (!handle) return nullptr;
-    // A pipe or a device reads as long as something writes into it.
-    if (::GetFileType(handle.get()) != FILE_TYPE_DISK) {
-      handle.Close();
-      ::SetLastError(ERROR_INVALID_FUNCTION);
-      return nullptr;
-    }
-    return std::make_unique<WideOpenFile>(std::move(handle));
   }
 };
 
