@@ -37,6 +37,8 @@ TEST(WindowsNamesTest, Wtf8KeepsEveryUtf16NameAndMarksBrokenBytes) {
   } names[] = {
       {u"caf\u00E9", "caf\xC3\xA9"},
       {u"\U0001F600", "\xF0\x9F\x98\x80"},
+      {u"\uFF21", "\xEF\xBC\xA1"},
+      {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
       {std::u16string{0xD800, 'x'}, "\xED\xA0\x80x"},
       {std::u16string{0xDC00, 0xD800}, "\xED\xB0\x80\xED\xA0\x80"},
   };
@@ -55,7 +57,7 @@ TEST(WindowsNamesTest, DeviceNamesWithAnyExtensionAndCase) {
   for (const char* device :
        {"CON", "con.txt", "CON .txt", "prn.gif", "AUX.", "NUL", "COM1", "lpt9.x"})
     EXPECT_TRUE(IsReservedDeviceName(device)) << device;
-  for (const char* file : {"CONSOLE", "xcon", "COM0", "LPT10", "COM", "nul_.txt", ""})
+  for (const char* file : {"CONSOLE", "xcon", "COM0", "LPT10", "COM", "LPTx.txt", "nul_.txt", ""})
     EXPECT_FALSE(IsReservedDeviceName(file)) << file;
 }
 
