@@ -5,8 +5,7 @@
 
 #include <algorithm>
 
-#include "common/file_system.h"
-#include "common/win32_handle.h"
+#include "common/file_system_win32.h"
 
 namespace miwake {
 namespace {
@@ -81,11 +80,11 @@ class Win32FileSystem final : public FileSystem {
     // permission) is still read; a file in use stays refused.
     if (!handle && ::GetLastError() == ERROR_ACCESS_DENIED)
       handle = FileHandle(OpenExisting(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE));
-    return Wrap(std::move(handle));
+    return WrapDiskFile(std::move(handle));
   }
 
   std::unique_ptr<OpenFile> OpenForReading(const std::string& name) override {
-    return Wrap(FileHandle(OpenExisting(name, GENERIC_READ, FILE_SHARE_READ)));
+    return WrapDiskFile(FileHandle(OpenExisting(name, GENERIC_READ, FILE_SHARE_READ)));
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
@@ -100,15 +99,7 @@ class Win32FileSystem final : public FileSystem {
         name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
         nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!handle || !::GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
-    const auto join = [](DWORD high, DWORD low) { return std::uint64_t{high} << 32 | low; };
-    // From 100 ns since 1601 to nanoseconds since 1970, wrapping as on POSIX.
-    const std::uint64_t written =
-        join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
-    return FileIdentity{info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
-                        join(info.nFileSizeHigh, info.nFileSizeLow),
-                        static_cast<std::int64_t>((written - 116444736000000000u) * 100u)};
+    return IdentityOfHandle(handle);
   }
 
   int LastError() const override { return static_cast<int>(::GetLastError()); }
@@ -131,21 +122,31 @@ class Win32FileSystem final : public FileSystem {
     const DWORD n = ::GetFullPathNameA(name.c_str(), MAX_PATH, full, nullptr);
     return n == 0 || n >= MAX_PATH ? name : std::string(full, n);
   }
-
- private:
-  static std::unique_ptr<OpenFile> Wrap(FileHandle handle) {
-    if (!handle) return nullptr;
-    // A pipe or a device reads as long as something writes into it.
-    if (::GetFileType(handle.get()) != FILE_TYPE_DISK) {
-      handle.Close();
-      ::SetLastError(ERROR_INVALID_FUNCTION);
-      return nullptr;
-    }
-    return std::make_unique<Win32OpenFile>(std::move(handle));
-  }
 };
 
 }  // namespace
+
+std::unique_ptr<OpenFile> WrapDiskFile(FileHandle handle) {
+  if (!handle) return nullptr;
+  if (::GetFileType(handle.get()) != FILE_TYPE_DISK) {
+    handle.Close();
+    ::SetLastError(ERROR_INVALID_FUNCTION);
+    return nullptr;
+  }
+  return std::make_unique<Win32OpenFile>(std::move(handle));
+}
+
+std::optional<FileIdentity> IdentityOfHandle(const FileHandle& handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!handle || !::GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
+  const auto join = [](DWORD high, DWORD low) { return std::uint64_t{high} << 32 | low; };
+  // From 100 ns since 1601 to nanoseconds since 1970, wrapping as on POSIX.
+  const std::uint64_t written =
+      join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+  return FileIdentity{info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
+                      join(info.nFileSizeHigh, info.nFileSizeLow),
+                      static_cast<std::int64_t>((written - 116444736000000000u) * 100u)};
+}
 
 std::unique_ptr<FileSystem> MakePlatformFileSystem() {
   return std::make_unique<Win32FileSystem>();

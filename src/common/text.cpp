@@ -43,6 +43,11 @@ std::size_t LeafStart(std::string_view path, NameStyle style) {
       return LastDelimiterEnd(path, "\\/:", nullptr);
     case NameStyle::kWindowsBackslash:
       return LastDelimiterEnd(path, "\\", nullptr);
+    case NameStyle::kWindowsUtf8: {
+      // No byte of a UTF-8 sequence is one of them.
+      const std::size_t at = path.find_last_of("\\/:");
+      return at == std::string_view::npos ? 0 : at + 1;
+    }
   }
   const std::size_t slash = path.rfind('/');
   return slash == std::string_view::npos ? 0 : slash + 1;

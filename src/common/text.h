@@ -36,6 +36,8 @@ enum class NameStyle {
   // "C:\x", "" + "x" is "\x"): the folder list's joins, on the folders
   // GetCurrentDirectoryA gives.
   kWindowsBackslash,
+  // "\", "/" and ":" separate, in names of UTF-8 (or WTF-8) text.
+  kWindowsUtf8,
 };
 
 // The position where the leaf of `path` starts.

@@ -19,6 +19,8 @@ enum class ItemState {
   kFolderNotWalked,   // a folder named without -r
   kNotRegular,        // a pipe, a device or a socket: never opened
   kUnreadableFolder,  // not listed; `error` holds the system's code
+  kDevice,            // a name Windows reserves for a device: never opened
+  kLeftOut,           // left out of the walk, told only when asked; `error` holds the LeftOut
 };
 
 struct BatchItem {

@@ -5,6 +5,7 @@
 
 #include "identify/kinds.h"
 #include "miwake/identify_work.h"
+#include "miwake/messages.h"
 #include "miwake/name_source.h"
 #include "miwake/ordered_runner.h"
 #include "miwake/rename_journal.h"
@@ -45,7 +46,8 @@ class Fixer {
       journal_name_ = files_.FullName(path);
     }
     // Full names, so that an undo from another folder finds the files.
-    switch (FixName(files_, *journal_, files_.FullName(from), files_.FullName(rename.to))) {
+    int error = 0;
+    switch (FixName(files_, *journal_, files_.FullName(from), files_.FullName(rename.to), &error)) {
       case FixOutcome::kRenamed:
         rename.step = RenameStep::kRenamed;
         ++tally_.renamed;
@@ -58,7 +60,7 @@ class Fixer {
         return false;
       case FixOutcome::kFailed:
         rename.step = RenameStep::kFailed;
-        rename.error = files_.LastError();
+        rename.error = error;
         return true;
     }
     return true;
@@ -94,9 +96,17 @@ class Fixer {
 
 }  // namespace
 
+unsigned CappedJobs(unsigned requested, std::optional<std::size_t> files,
+                    unsigned hardware_threads) {
+  std::size_t jobs = std::max(1u, requested);
+  if (hardware_threads != 0) jobs = std::min<std::size_t>(jobs, std::size_t{hardware_threads} * 4);
+  if (files) jobs = std::min(jobs, std::max<std::size_t>(1, *files));
+  return static_cast<unsigned>(jobs);
+}
+
 bool RunBatch(std::span<const std::string> names, const RunOptions& options,
               const RunEnvironment& env) {
-  const NameStyle style = env.cp932_names ? NameStyle::kWindows : NameStyle::kPosix;
+  const NameStyle style = env.windows_names ? NameStyle::kWindowsUtf8 : NameStyle::kPosix;
   const bool only_mismatches = options.mismatches || options.fix;
   const auto report =
       MakeReport(env.out, env.err,
@@ -104,7 +114,8 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
                   .with_names = names.size() > 1 || options.recursive || only_mismatches,
                   .explain = options.explain,
                   .utf8_texts = env.utf8_texts,
-                  .cp932_names = env.cp932_names,
+                  .windows_names = env.windows_names,
+                  .name_text = env.name_text,
                   .flush_lines = env.out_is_terminal,
                   .escape_out = env.out_is_terminal,
                   .escape_err = env.err_is_terminal});
@@ -116,23 +127,45 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
                "claim a kind\n";
   const NameJudge judge(types);
   if (env.err_is_terminal && !options.json) report->ShowProgress(SteadyMilliseconds());
-  NameSource source(names, options.recursive, style, env.files, env.folders);
+  NameSource source(names, options.recursive, style, env.files, env.folders,
+                    {.all = options.all, .show_left_out = options.explain});
   RunTally tally;
-  Fixer fixer(env.files, *report, options, tally, env.cp932_names);
+  Fixer fixer(env.files, *report, options, tally, env.windows_names);
   bool all_done = true, stopped = false;
   std::size_t seen = 0;
 
+  // As many items as there may be workers are taken first: a run over fewer
+  // files starts no more.
+  const unsigned most_jobs = CappedJobs(options.jobs, std::nullopt, env.hardware_threads);
+  std::vector<BatchItem> first(most_jobs);
+  std::size_t firsts = 0, first_files = 0, given_out = 0;
+  while (firsts < first.size() && source.Next(first[firsts]))
+    first_files += first[firsts++].state == ItemState::kFile;
+  const bool all_known = firsts < first.size();
   OrderedRun run;
-  run.jobs = std::max(1u, options.jobs);
+  run.jobs = all_known ? CappedJobs(most_jobs, first_files, 0) : most_jobs;
+  if (options.jobs_given && run.jobs < options.jobs)
+    env.err << "miwake: --jobs " << options.jobs << " lowered to " << run.jobs << " ("
+            << (all_known ? Count(first_files, "file", "files") + " to classify"
+                          : Count(env.hardware_threads, "hardware thread", "hardware threads"))
+            << ")\n";
   // Runs of 32 files for each job, a few ahead; an item waiting may hold
   // its folder open, so there are never more than 1024 of them.
   run.window = std::clamp<std::size_t>(run.jobs * 128, 256, 1024);
-  run.source = [&](BatchItem& item) { return source.Next(item); };
+  run.source = [&](BatchItem& item) {
+    if (given_out == firsts) return source.Next(item);
+    item = std::move(first[given_out++]);
+    return true;
+  };
   run.make_work = [&] {
     return std::make_unique<IdentifyWork>(env.make_files(), options.explain, magic, types,
                                           only_mismatches ? std::optional(style) : std::nullopt);
   };
   const auto emit = [&](BatchItem& item) {
+    if (item.state == ItemState::kLeftOut) {
+      report->LeftOut(item);
+      return !report->Failed();
+    }
     if (item.state != ItemState::kFile) {
       report->Problem(item);
       all_done = false;
@@ -175,16 +208,19 @@ bool RunBatch(std::span<const std::string> names, const RunOptions& options,
   };
   RunOrdered(run);
   report->Finish();
+  tally.left_out = source.LeftOutSoFar();
   if (only_mismatches && !stopped && !report->Failed()) report->Summary(tally);
   report->Finish();
   return all_done && !report->Failed();
 }
 
 bool RunUndo(const std::string& journal, bool json, const RunEnvironment& env) {
-  const auto report =
-      MakeReport(env.out, env.err,
-                 {.json = json, .utf8_texts = env.utf8_texts, .cp932_names = env.cp932_names});
-  const UndoResult result = UndoRenames(env.files, journal);
+  const auto report = MakeReport(env.out, env.err,
+                                 {.json = json,
+                                  .utf8_texts = env.utf8_texts,
+                                  .windows_names = env.windows_names,
+                                  .name_text = env.name_text});
+  const UndoResult result = UndoRenames(env.files, journal, env.windows_names);
   if (!result.read) {
     report->ErrorLine(journal, result.error);
     return false;

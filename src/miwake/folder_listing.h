@@ -19,8 +19,10 @@ enum class ListedType {
 };
 
 struct ListedEntry {
-  std::string name;  // the leaf, bytes as the system gives them
+  std::string name;  // the leaf, bytes as the system gives them (WTF-8 on Windows)
   ListedType type;
+  // Windows' attributes; never set on POSIX systems.
+  bool hidden = false, system = false;
 };
 
 // Equal for two names exactly when they stand for the same file or folder,
@@ -79,5 +81,9 @@ class FolderLister {
 // whose files wait to be classified; the others are opened again through
 // their parents whenever needed.
 std::unique_ptr<FolderLister> MakePlatformFolderLister(std::size_t kept_limit = 256);
+
+// The file access that takes the names the listing gives: on Windows WTF-8,
+// through the wide functions.
+std::unique_ptr<FileSystem> MakeListedFileSystem();
 
 }  // namespace miwake

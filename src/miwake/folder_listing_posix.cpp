@@ -201,4 +201,8 @@ std::unique_ptr<FolderLister> MakePlatformFolderLister(std::size_t kept_limit) {
   return std::make_unique<PosixFolderLister>(kept_limit);
 }
 
+std::unique_ptr<FileSystem> MakeListedFileSystem() {
+  return MakePlatformFileSystem();
+}
+
 }  // namespace miwake

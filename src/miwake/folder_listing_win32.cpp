@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "common/text.h"
 #include "common/win32_handle.h"
 #include "miwake/folder_listing.h"
+#include "miwake/wide_files_win32.h"
 
 namespace miwake {
 namespace {
@@ -14,26 +14,30 @@ ListedType TypeOf(DWORD attributes) {
   return attributes & FILE_ATTRIBUTE_DEVICE ? ListedType::kOther : ListedType::kFile;
 }
 
-class Win32FolderLister final : public FolderLister {
+class WideFolderLister final : public FolderLister {
  public:
   bool List(const std::string& folder, std::vector<ListedEntry>& entries, int& error) override {
     entries.clear();
-    std::string pattern = folder;
-    if (!pattern.empty() && LastDelimiterEnd(pattern, "\\/:", nullptr) != pattern.size())
-      pattern += '\\';
-    pattern += '*';
-    WIN32_FIND_DATAA data{};
-    FindHandle find(::FindFirstFileA(pattern.c_str(), &data));
+    std::wstring pattern = SystemPath(folder);
+    if (pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW data{};
+    const FindHandle find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
+                                             FindExSearchNameMatch, nullptr,
+                                             FIND_FIRST_EX_LARGE_FETCH));
     if (!find) {
       error = static_cast<int>(::GetLastError());
       // An empty folder has no entry at all, not even "." at a drive's root.
-      return error == ERROR_FILE_NOT_FOUND && FolderExists(folder);
+      return error == ERROR_FILE_NOT_FOUND && IsFolder(folder);
     }
     do {
-      const std::string_view name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      entries.push_back({std::string(name), TypeOf(data.dwFileAttributes)});
-    } while (::FindNextFileA(find.get(), &data));
+      const std::wstring_view name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const DWORD attributes = data.dwFileAttributes;
+      entries.push_back({Wtf8FromWide(name), TypeOf(attributes),
+                         (attributes & FILE_ATTRIBUTE_HIDDEN) != 0,
+                         (attributes & FILE_ATTRIBUTE_SYSTEM) != 0});
+    } while (::FindNextFileW(find.get(), &data));
     error = static_cast<int>(::GetLastError());
     return error == ERROR_NO_MORE_FILES;
   }
@@ -43,19 +47,14 @@ class Win32FolderLister final : public FolderLister {
   // systems), and a name not known for the same only costs a second visit.
   // The system compares names without case.
   std::optional<FileKey> KeyOf(const std::string& name) override {
-    char full[MAX_PATH];
-    const DWORD length = ::GetFullPathNameA(name.c_str(), MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH) return std::nullopt;
-    FileKey key(full, length);
-    // "dup\" is "dup", but "C:\" stays a root.
-    if (key.size() > 3 && LastDelimiterEnd(key, "\\", nullptr) == key.size()) key.pop_back();
-    ::CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
-    return key;
+    std::wstring key = WideFromWtf8(WholeName(name));
+    ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    return Wtf8FromWide(key);
   }
 
  private:
-  static bool FolderExists(const std::string& folder) {
-    const DWORD attributes = ::GetFileAttributesA(folder.c_str());
+  static bool IsFolder(const std::string& folder) {
+    const DWORD attributes = ::GetFileAttributesW(SystemPath(folder).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 };
@@ -63,7 +62,11 @@ class Win32FolderLister final : public FolderLister {
 }  // namespace
 
 std::unique_ptr<FolderLister> MakePlatformFolderLister(std::size_t) {
-  return std::make_unique<Win32FolderLister>();
+  return std::make_unique<WideFolderLister>();
+}
+
+std::unique_ptr<FileSystem> MakeListedFileSystem() {
+  return MakeWideFileSystem();
 }
 
 }  // namespace miwake

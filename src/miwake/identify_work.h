@@ -10,7 +10,7 @@
 #include "common/file_system.h"
 #include "common/text.h"
 #include "identify/classifier.h"
-#include "identify/version_refiner.h"
+#include "miwake/file_version.h"
 #include "miwake/ordered_runner.h"
 #include "types/content_type.h"
 #include "types/name_claim.h"
@@ -40,7 +40,7 @@ class IdentifyWork final : public ItemWork {
   NameJudge judge_;
   std::unordered_map<int, std::string> kind_types_;
   MagicLook look_;
-  VersionResourceRefiner refiner_;
+  FileVersionRefiner refiner_{*files_};
   Classifier classifier_{refiner_};
 };
 

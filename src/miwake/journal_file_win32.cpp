@@ -5,6 +5,7 @@
 #include "common/win32_handle.h"
 #include "miwake/journal_file.h"
 #include "miwake/messages.h"
+#include "miwake/wide_files_win32.h"
 
 namespace miwake {
 namespace {
@@ -32,8 +33,8 @@ class Win32JournalFile final : public JournalFile {
 
 std::unique_ptr<JournalFile> CreateJournalFile(const std::string& path, std::string_view header,
                                                std::string& error, bool& taken) {
-  FileHandle handle(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle handle(::CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   taken = !handle && ::GetLastError() == ERROR_FILE_EXISTS;
   auto file = handle ? std::make_unique<Win32JournalFile>(std::move(handle)) : nullptr;
   if (!file || !file->Append(header)) {

@@ -12,8 +12,12 @@ std::string CauseText(int code) {
       return "too many open files";
     case 5:
       return "permission denied";
+    case kNoFileMatches:
+      return "no file matches";
     case 19:
       return "read-only file system";
+    case 21:
+      return "not ready";
     case 30:
       return "read error";
     case 32:
@@ -23,6 +27,8 @@ std::string CauseText(int code) {
     case 80:
     case 183:
       return "already exists";
+    case 123:
+      return "not a valid name";
     case 206:
       return "name too long";
     case 267:

@@ -8,6 +8,9 @@
 
 namespace miwake {
 
+// ERROR_NO_MORE_FILES: for a wildcard pattern that matched no name.
+inline constexpr int kNoFileMatches = 18;
+
 // The cause of a failure from the system's error code (as Windows numbers
 // them): "permission denied", "no such file", ...
 std::string CauseText(int code);

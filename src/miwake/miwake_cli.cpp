@@ -21,8 +21,12 @@ constexpr const char* kUsage =
     "                   goes depth first through each folder's names sorted\n"
     "                   byte by byte; symbolic links and junctions are not\n"
     "                   followed, pipes and devices are reported and skipped\n"
-    "  -j, --jobs N     N files at a time (default: one per core); the\n"
-    "                   output keeps its order\n"
+    "  -j, --jobs N     N files at a time (default: one per core; never more\n"
+    "                   than the files, nor than four per core); the output\n"
+    "                   keeps its order\n"
+    "  --all            walks into what -r leaves out otherwise: the folders\n"
+    "                   .git, .hg, .svn, _darcs and CVS, and on Windows hidden\n"
+    "                   and system files and folders\n"
     "  --json           one JSON object per line: path, code, extension,\n"
     "                   label, sentence\n"
     "  --mismatches     only the files whose name lies: its extension claims\n"
@@ -78,6 +82,7 @@ int Run(std::span<const std::string> args, const CliEnvironment& env) {
       return std::string();
     return "not a number from 1 to 1024: \"" + value + '"';
   });
+  app.add_flag("--all", options.all);
   auto* mismatches = app.add_flag("--mismatches", options.mismatches);
   auto* explain = app.add_flag("--explain", options.explain);
   auto* fix = app.add_flag("--fix", options.fix);
@@ -100,6 +105,19 @@ int Run(std::span<const std::string> args, const CliEnvironment& env) {
   if (!undo.empty())
     return RunUndo(undo, options.json, env) ? kExitAllIdentified : kExitSomeNotIdentified;
   if (names.empty()) return UsageError(env, "no file named");
+  options.jobs_given = jobs->count() > 0;
+  if (env.expand) {
+    std::vector<std::string> expanded;
+    for (const std::string& name : names) {
+      std::vector<std::string> matches = name.find_first_of("*?") == std::string::npos
+                                             ? std::vector<std::string>{}
+                                             : env.expand(name);
+      // A pattern that matches nothing stays, to be reported.
+      if (matches.empty()) matches.push_back(name);
+      expanded.insert(expanded.end(), matches.begin(), matches.end());
+    }
+    names = std::move(expanded);
+  }
   return RunBatch(names, options, env) ? kExitAllIdentified : kExitSomeNotIdentified;
 }
 

@@ -2,8 +2,10 @@
 // folders named on the command line, on the same engine as the main window.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "miwake/batch_run.h"
 
@@ -20,6 +22,9 @@ struct CliEnvironment : RunEnvironment {
   std::string open_note;
   // Threads by default.
   unsigned cores = 1;
+  // The names a wildcard pattern among the names given matches, in their
+  // order (on Windows, where no shell expands them); null: none expanded.
+  std::function<std::vector<std::string>(const std::string&)> expand = nullptr;
 };
 
 // An error that escapes is reported on `env.err` and gives kExitInternalError.

@@ -11,6 +11,8 @@
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
+
+#include "miwake/wide_files_win32.h"
 #define MIWAKE_ISATTY(fd) ::_isatty(fd)
 #else
 #include <fcntl.h>
@@ -56,22 +58,29 @@ void KeepStandardDescriptors() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
 #ifndef _WIN32
   KeepStandardDescriptors();
 #endif
+#ifdef _WIN32
+  // The ANSI arguments would have lost every character outside code page 932.
+  const std::vector<std::string> args = miwake::WideArguments();
+#else
   const std::vector<std::string> args(argv + 1, argv + argc);
-  auto files = miwake::MakePlatformFileSystem();
+#endif
+  auto files = miwake::MakeListedFileSystem();
   auto folders = miwake::MakePlatformFolderLister();
-  miwake::CliEnvironment env{
-      {*files, *folders, [] { return miwake::MakePlatformFileSystem(); }, std::cout, std::cerr,
-       true, false, MIWAKE_ISATTY(1) != 0, MIWAKE_ISATTY(2) != 0},
-      "",
-      std::thread::hardware_concurrency()};
+  miwake::CliEnvironment env{{*files, *folders, miwake::MakeListedFileSystem, std::cout, std::cerr,
+                              true, false, MIWAKE_ISATTY(1) != 0, MIWAKE_ISATTY(2) != 0},
+                             "",
+                             std::thread::hardware_concurrency()};
   env.mime_folders = MimeFolders();
+  env.hardware_threads = std::thread::hardware_concurrency();
 #ifdef _WIN32
   env.utf8_texts = false;
-  env.cp932_names = true;
+  env.windows_names = true;
+  env.name_text = miwake::CodePageName;
+  env.expand = miwake::ExpandWildcards;
   env.open_note =
       "Files are opened for reading and writing, shared with other programs;\n"
       "a file that may not be written is read all the same.";

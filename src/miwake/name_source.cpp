@@ -2,14 +2,22 @@
 
 #include <algorithm>
 
+#include "miwake/windows_names.h"
+
 namespace miwake {
 
 NameSource::NameSource(std::span<const std::string> names, bool recursive, NameStyle style,
-                       FileSystem& files, FolderLister& lister)
-    : names_(names), recursive_(recursive), style_(style), files_(files), lister_(lister) {
+                       FileSystem& files, FolderLister& lister, WalkChoices choices)
+    : names_(names),
+      recursive_(recursive),
+      style_(style),
+      files_(files),
+      lister_(lister),
+      choices_(choices) {
   for (const std::string& name : names_) {
     Given& given = given_.emplace_back();
-    if (!name.empty()) given.type = files_.TypeOf(name);
+    // A device is never looked at: the look may wait on it.
+    if (!name.empty() && !IsDevice(name)) given.type = files_.TypeOf(name);
     if (given.type == EntryType::kMissing) given.error = files_.LastError();
     if (given.type == EntryType::kRegularFile || (given.type == EntryType::kFolder && recursive_))
       given.key = lister_.KeyOf(name);
@@ -24,6 +32,11 @@ void NameSource::Set(BatchItem& item, std::string path, ItemState state, int err
   item.state = state;
   item.error = error;
   item.code = kKindUnreadable;
+}
+
+bool NameSource::IsDevice(std::string_view path) const {
+  return style_ == NameStyle::kWindowsUtf8 &&
+         IsReservedDeviceName(path.substr(LeafStart(path, style_)));
 }
 
 bool NameSource::Enter(std::string folder, std::size_t leaf,
@@ -73,8 +86,22 @@ bool NameSource::Next(BatchItem& item) {
         continue;
       }
       const ListedEntry& entry = level.entries[level.next++];
+      const LeftOut why = choices_.all || entry.type == ListedType::kLink
+                              ? LeftOut::kNothing
+                              : WhyLeftOut(entry, style_ != NameStyle::kPosix);
+      if (why != LeftOut::kNothing) {
+        ++left_out_[static_cast<std::size_t>(why)];
+        if (!choices_.show_left_out) continue;
+        Set(item, JoinPath(level.folder, entry.name, style_), ItemState::kLeftOut,
+            static_cast<int>(why));
+        return true;
+      }
       std::string path = JoinPath(level.folder, entry.name, style_);
       const std::size_t leaf = path.size() - entry.name.size();
+      if (entry.type != ListedType::kLink && IsDevice(entry.name)) {
+        Set(item, std::move(path), ItemState::kDevice);
+        return true;
+      }
       switch (entry.type) {
         case ListedType::kFile:
           Set(item, std::move(path), ItemState::kFile);
@@ -100,6 +127,10 @@ bool NameSource::Next(BatchItem& item) {
     const Given& given = given_[next_name_++];
     if (name.empty()) {
       Set(item, name, ItemState::kEmptyName);
+      return true;
+    }
+    if (IsDevice(name)) {
+      Set(item, name, ItemState::kDevice);
       return true;
     }
     if (given.type == EntryType::kFolder && recursive_) {

@@ -18,20 +18,29 @@
 #include "miwake/batch_item.h"
 #include "miwake/folder_listing.h"
 #include "miwake/names.h"
+#include "miwake/walk_policy.h"
 
 namespace miwake {
+
+struct WalkChoices {
+  bool all = false;            // nothing left out
+  bool show_left_out = false;  // an item (kLeftOut) for each entry left out
+};
 
 class NameSource {
  public:
   // Looks at every name given first.
   NameSource(std::span<const std::string> names, bool recursive, NameStyle style, FileSystem& files,
-             FolderLister& lister);
+             FolderLister& lister, WalkChoices choices = {});
 
   // Fills `item` (path and state) with the next name; false after the last.
   bool Next(BatchItem& item);
 
   // The folder whose entries are being given; empty outside a walk.
   const std::string& CurrentFolder() const;
+
+  // What the walk left out so far, by LeftOut.
+  const LeftOutCounts& LeftOutSoFar() const { return left_out_; }
 
  private:
   struct Level {
@@ -57,6 +66,8 @@ class NameSource {
   // shown where it is given.
   bool ShownElsewhere(const BatchItem& item);
   static void Set(BatchItem& item, std::string path, ItemState state, int error = 0);
+  // Whether a name is one Windows reserves for a device.
+  bool IsDevice(std::string_view path) const;
 
   std::span<const std::string> names_;
   std::vector<Given> given_;
@@ -65,6 +76,8 @@ class NameSource {
   NameStyle style_;
   FileSystem& files_;
   FolderLister& lister_;
+  WalkChoices choices_;
+  LeftOutCounts left_out_{};
   std::vector<Level> levels_;
   std::vector<ListedEntry> spare_;  // a listing's storage, kept for the next folder
   std::unordered_set<FileKey> entered_;

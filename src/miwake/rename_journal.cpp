@@ -8,8 +8,10 @@
 #include <optional>
 #include <string_view>
 
+#include "common/encoding.h"
 #include "miwake/journal_file.h"
 #include "miwake/messages.h"
+#include "miwake/windows_names.h"
 
 namespace miwake {
 namespace {
@@ -193,20 +195,26 @@ std::string DefaultJournalStem() {
 }
 
 FixOutcome FixName(FileSystem& files, RenameJournal& journal, const std::string& from,
-                   const std::string& to) {
+                   const std::string& to, int* error) {
+  // Taken before the checks that follow a failure overwrite it.
+  const auto failed = [&] {
+    if (error != nullptr) *error = files.LastError();
+    return FixOutcome::kFailed;
+  };
   // Checked first so that the journal holds no pair that was refused anyway;
   // Rename itself still refuses a name taken in between.
   if (Exists(files, to)) return FixOutcome::kTargetExists;
   // Taken before the rename: once it is made, another file could have
   // `from`'s name and pass for it.
   const auto identity = files.IdentityOf(from);
-  if (!identity) return FixOutcome::kFailed;
+  if (!identity) return failed();
   if (!journal.Record(from, to, *identity)) return FixOutcome::kNotRecorded;
   if (files.Rename(from, to)) return FixOutcome::kRenamed;
-  return Exists(files, to) ? FixOutcome::kTargetExists : FixOutcome::kFailed;
+  const FixOutcome outcome = failed();
+  return Exists(files, to) ? FixOutcome::kTargetExists : outcome;
 }
 
-UndoResult UndoRenames(FileSystem& files, const std::string& journal_path) {
+UndoResult UndoRenames(FileSystem& files, const std::string& journal_path, bool windows_names) {
   UndoResult result;
   const auto text = ReadAll(files, journal_path);
   if (!text) {
@@ -235,6 +243,9 @@ UndoResult UndoRenames(FileSystem& files, const std::string& journal_path) {
     rest.remove_prefix(end + 1);
     ++number;
     if (entry) {
+      if (windows_names)
+        for (std::string* name : {&entry->original, &entry->renamed})
+          if (Wtf8FromUtf16(Utf16FromWtf8(*name)) != *name) *name = Cp932ToUtf8(*name);
       entries.push_back(std::move(*entry));
     } else {
       result.unreadable_lines.push_back(number);

@@ -51,9 +51,9 @@ std::string DefaultJournalStem();
 
 enum class FixOutcome { kRenamed, kTargetExists, kNotRecorded, kFailed };
 // Records the pair and the file's identity, then renames `from` to `to`; never replaces an
-// existing file.
+// existing file. For kFailed, `error` gets the system's code of the failure.
 FixOutcome FixName(FileSystem& files, RenameJournal& journal, const std::string& from,
-                   const std::string& to);
+                   const std::string& to, int* error = nullptr);
 
 enum class UndoOutcome {
   kRestored,
@@ -75,6 +75,9 @@ struct UndoResult {
   std::vector<std::size_t> unreadable_lines;  // counted from 1, the header's
   std::vector<UndoItem> items;                // newest rename first
 };
-// Gives back every original name it can, never replacing a file.
-UndoResult UndoRenames(FileSystem& files, const std::string& journal_path);
+// Gives back every original name it can, never replacing a file. With
+// `windows_names`, a name that is no WTF-8 is code page 932, as the journals
+// of earlier versions on Windows wrote them.
+UndoResult UndoRenames(FileSystem& files, const std::string& journal_path,
+                       bool windows_names = false);
 }  // namespace miwake

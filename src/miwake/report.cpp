@@ -1,5 +1,6 @@
 #include "miwake/report.h"
 
+#include <algorithm>
 #include <array>
 #include <nlohmann/json.hpp>
 
@@ -104,6 +105,17 @@ class TextReport final : public Report {
     }
     if (tally.journal)
       line_ += std::to_string(tally.renamed) + " renamed; journal " + Name(*tally.journal) + '\n';
+    std::string left_out;
+    for (std::size_t why = 1; why < kLeftOutReasons; ++why)
+      if (tally.left_out[why] != 0)
+        left_out += (left_out.empty() ? "" : ", ") + std::to_string(tally.left_out[why]) + ' ' +
+                    std::string(LeftOutText(static_cast<miwake::LeftOut>(why)));
+    if (!left_out.empty()) line_ += "left out: " + left_out + " (--all takes them)\n";
+  }
+  void LeftOutLines(const BatchItem& item) override {
+    line_ += Name(item.path) + ": left out (" +
+             std::string(LeftOutText(static_cast<miwake::LeftOut>(item.error))) +
+             "; --all takes it)\n";
   }
   void UndoLines(const UndoItem& item) override {
     // Names not given back are told on the error stream only.
@@ -193,6 +205,12 @@ class JsonReport final : public Report {
     j["claims_nothing"] = tally.claiming_nothing;
     j["kinds"] = std::move(kinds);
     if (tally.journal) j["renamed"] = tally.renamed;
+    if (std::ranges::any_of(tally.left_out, [](std::size_t n) { return n != 0; })) {
+      ordered_json left_out;
+      for (std::size_t why = 1; why < kLeftOutReasons; ++why)
+        left_out[LeftOutKey(static_cast<miwake::LeftOut>(why))] = tally.left_out[why];
+      j["left_out"] = std::move(left_out);
+    }
     line_ += "{\"summary\":";
     AppendJson(line_, j);
     line_.pop_back();
@@ -209,6 +227,13 @@ class JsonReport final : public Report {
     JsonName("renamed", item.renamed);
     line_ += ",\"outcome\":\"";
     line_ += UndoName(item.outcome);
+    line_ += "\"}\n";
+  }
+  void LeftOutLines(const BatchItem& item) override {
+    line_ += '{';
+    JsonName("path", item.path);
+    line_ += ",\"left_out\":\"";
+    line_ += LeftOutKey(static_cast<miwake::LeftOut>(item.error));
     line_ += "\"}\n";
   }
   std::string MakeKindFields(int code) const override {
@@ -265,17 +290,15 @@ class JsonReport final : public Report {
     line_ += '"';
     line_ += key;
     line_ += "\":";
-    if (!style_.cp932_names && PlainUtf8(name)) {
+    if (PlainUtf8(name)) {
       // What the library would write.
       line_ += '"';
       line_ += name;
       line_ += '"';
       return;
     }
-    const bool exact = style_.cp932_names || IsUtf8(name);
-    AppendJson(line_, style_.cp932_names ? Cp932ToUtf8(name)
-                      : exact            ? std::string(name)
-                                         : LossyUtf8(name));
+    const bool exact = IsUtf8(name);
+    AppendJson(line_, exact ? std::string(name) : LossyUtf8(name));
     if (exact) return;
     line_ += ",\"";
     line_ += key;
@@ -298,18 +321,22 @@ Report::Report(std::ostream& out, std::ostream& err, const ReportStyle& style)
     : style_(style),
       out_(out),
       err_(err),
-      names_(style.cp932_names ? NameStyle::kWindows : NameStyle::kPosix) {}
+      // The progress line shows folders as the text output does.
+      names_(!style.windows_names ? NameStyle::kPosix
+             : style.name_text    ? NameStyle::kWindows
+                                  : NameStyle::kWindowsUtf8) {}
+
+std::string Report::ShownName(std::string_view name, bool escape) const {
+  std::string shown = style_.name_text ? style_.name_text(name) : std::string(name);
+  return escape ? EscapedForTerminal(shown, !style_.windows_names) : shown;
+}
 
 std::string Report::Name(std::string_view name) const {
-  std::string shown =
-      style_.cp932_names && style_.utf8_texts ? Cp932ToUtf8(name) : std::string(name);
-  return style_.escape_out ? EscapedForTerminal(shown, !style_.cp932_names) : shown;
+  return ShownName(name, style_.escape_out);
 }
 
 std::string Report::ErrName(std::string_view name) const {
-  std::string shown =
-      style_.cp932_names && style_.utf8_texts ? Cp932ToUtf8(name) : std::string(name);
-  return style_.escape_err ? EscapedForTerminal(shown, !style_.cp932_names) : shown;
+  return ShownName(name, style_.escape_err);
 }
 
 std::string Report::Text(std::string_view cp932) const {
@@ -343,6 +370,11 @@ void Report::File(const BatchItem& item, const std::optional<Rename>& rename) {
   }
 }
 
+void Report::LeftOut(const BatchItem& item) {
+  LeftOutLines(item);
+  EndLine();
+}
+
 void Report::NotRead(const BatchItem& item) {
   ErrorLine(item.path, "not read: " + CauseText(item.error));
 }
@@ -353,6 +385,7 @@ void Report::Problem(const BatchItem& item) {
       return ErrorLine(item.path, "empty name");
     case ItemState::kMissing:
       // Not found, or not reached: a folder on the way refused, a loop.
+      if (item.error == kNoFileMatches) return ErrorLine(item.path, CauseText(item.error));
       return ErrorLine(item.path, item.error == 0 || item.error == 2 || item.error == 3
                                       ? "no such file"
                                       : "not found: " + CauseText(item.error));
@@ -362,7 +395,10 @@ void Report::Problem(const BatchItem& item) {
       return ErrorLine(item.path, "not a regular file");
     case ItemState::kUnreadableFolder:
       return ErrorLine(item.path, "folder not read: " + CauseText(item.error));
+    case ItemState::kDevice:
+      return ErrorLine(item.path, "a device's name on Windows: not opened");
     case ItemState::kFile:
+    case ItemState::kLeftOut:
       return;
   }
 }
@@ -409,7 +445,7 @@ void Report::Progress(std::size_t done, std::string_view folder) {
   if (!progress_->Due(now)) return;
   // The output goes first, so that the line is drawn below it.
   Flush();
-  progress_->Draw(done, folder, now);
+  progress_->Draw(done, style_.name_text ? style_.name_text(folder) : std::string(folder), now);
 }
 
 void Report::Finish() {

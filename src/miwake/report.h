@@ -1,14 +1,15 @@
 // What a batch run prints: a sentence per file or a JSON object per line on
 // the output, problems on the error stream, in the order of the run.
 //
-// Names in JSON: "path" is UTF-8 text (on Windows converted from code page
-// 932; on POSIX systems the name's bytes when they are UTF-8, else the
-// bytes with U+FFFD for each one that starts no UTF-8 sequence), and only
+// Names in JSON: "path" is UTF-8 text (the name's bytes when they are UTF-8,
+// else the bytes with U+FFFD for each one that starts no UTF-8 sequence:
+// a Shift-JIS name on POSIX systems, a WTF-8 one on Windows), and only
 // when that text is not the name's bytes, "path_bytes" carries them in
 // base64. The same holds for "to", "original" and "renamed".
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@
 #include "miwake/names.h"
 #include "miwake/progress_line.h"
 #include "miwake/rename_journal.h"
+#include "miwake/walk_policy.h"
 #include "types/name_claim.h"
 
 namespace miwake {
@@ -28,8 +30,10 @@ struct ReportStyle {
   bool json = false;
   bool with_names = false;  // a name before each sentence
   bool explain = false;
-  bool utf8_texts = true;    // the program's own texts as UTF-8, else code page 932
-  bool cp932_names = false;  // names are code page 932 (Windows)
+  bool utf8_texts = true;      // the program's own texts as UTF-8, else code page 932
+  bool windows_names = false;  // "\\", "/" and ":" separate, in UTF-8 names (Windows)
+  // A name as the text output shows it; null: as it is.
+  std::function<std::string(std::string_view)> name_text = nullptr;
   bool flush_lines = false;  // every line out at once, for a person watching
   // Names on a terminal with their control bytes escaped.
   bool escape_out = false, escape_err = false;
@@ -51,6 +55,7 @@ struct RunTally {
   std::size_t claiming_nothing = 0;  // names without a claim on their content
   std::map<int, std::size_t> kinds;
   std::optional<std::string> journal;  // when one was written
+  LeftOutCounts left_out{};            // by the walk
 };
 
 // The run's output, text or JSON. Shared by both: the output held back and
@@ -68,6 +73,8 @@ class Report {
   void File(const BatchItem& item, const std::optional<Rename>& rename);
   // A file that could not be read (-1), on the error stream, with the cause.
   void NotRead(const BatchItem& item);
+  // An entry the walk left out, for --explain.
+  void LeftOut(const BatchItem& item);
   // A line on the error stream about a name.
   void ErrorLine(std::string_view name, std::string_view shown);
   void Summary(const RunTally& tally);
@@ -89,6 +96,7 @@ class Report {
   virtual void FileLines(const BatchItem& item, const std::optional<Rename>& rename) = 0;
   virtual void SummaryLines(const RunTally& tally) = 0;
   virtual void UndoLines(const UndoItem& item) = 0;
+  virtual void LeftOutLines(const BatchItem& item) = 0;
   // What follows a file's name for its kind.
   virtual std::string MakeKindFields(int code) const = 0;
 
@@ -96,6 +104,7 @@ class Report {
   // A name for the output's text lines, and for the error stream.
   std::string Name(std::string_view name) const;
   std::string ErrName(std::string_view name) const;
+  std::string ShownName(std::string_view name, bool escape) const;
   std::string Text(std::string_view cp932) const;
 
   const ReportStyle style_;

@@ -5,13 +5,13 @@ set(dir "${CMAKE_CURRENT_LIST_DIR}")
 add_library(miwake_tool STATIC
   ${dir}/rename_journal.cpp ${dir}/names.cpp ${dir}/name_source.cpp ${dir}/ordered_runner.cpp
   ${dir}/identify_work.cpp ${dir}/progress_line.cpp ${dir}/report.cpp ${dir}/batch_run.cpp
-  ${dir}/miwake_cli.cpp ${dir}/messages.cpp)
+  ${dir}/miwake_cli.cpp ${dir}/messages.cpp ${dir}/windows_names.cpp ${dir}/walk_policy.cpp)
 if(WIN32)
   target_sources(miwake_tool PRIVATE
-    ${dir}/journal_file_win32.cpp ${dir}/folder_listing_win32.cpp)
+    ${dir}/journal_file_win32.cpp ${dir}/folder_listing_win32.cpp ${dir}/wide_files_win32.cpp)
 else()
   target_sources(miwake_tool PRIVATE
-    ${dir}/journal_file_posix.cpp ${dir}/folder_listing_posix.cpp)
+    ${dir}/journal_file_posix.cpp ${dir}/folder_listing_posix.cpp ${dir}/file_version_posix.cpp)
 endif()
 # It holds no text of the program's, and <chrono> compiles for UTF-8 only.
 set_source_files_properties(${dir}/progress_line.cpp PROPERTIES COMPILE_OPTIONS

@@ -25,8 +25,8 @@ constexpr bool kWindows = std::filesystem::path::preferred_separator == '\\';
 
 // What the walk gives for `names`, each item as it comes.
 std::vector<BatchItem> Walk(const std::vector<std::string>& names, FolderLister& lister) {
-  const auto files = MakePlatformFileSystem();
-  NameSource source(names, true, kWindows ? NameStyle::kWindows : NameStyle::kPosix, *files,
+  const auto files = MakeListedFileSystem();
+  NameSource source(names, true, kWindows ? NameStyle::kWindowsUtf8 : NameStyle::kPosix, *files,
                     lister);
   std::vector<BatchItem> items;
   for (BatchItem item; source.Next(item);) items.push_back(item);
@@ -83,7 +83,7 @@ TEST(FolderWalk, GoesBelowTheLongestWholeNameAndKeepsFewFoldersOpen) {
   ASSERT_EQ(::mkfifoat(folder.get(), "t.txt", 0600), 0);
   const MimeMagic magic;
   const MimeDatabase types;
-  IdentifyWork work(MakePlatformFileSystem(), false, magic, types, std::nullopt);
+  IdentifyWork work(MakeListedFileSystem(), false, magic, types, std::nullopt);
   for (BatchItem& item : items) {
     ASSERT_EQ(item.state, ItemState::kFile) << item.error;
     work.Process(item);
@@ -102,7 +102,7 @@ TEST(FolderWalk, ReportsAFolderReplacedByALink) {
   std::filesystem::create_directories(temp.dir / "root" / "sub");
   temp.Write("root/a.txt", "x");
   temp.Write("elsewhere.txt", "x");
-  const auto files = MakePlatformFileSystem();
+  const auto files = MakeListedFileSystem();
   const auto lister = MakePlatformFolderLister();
   const std::vector<std::string> names = {temp.path() + "root"};
   NameSource source(names, true, NameStyle::kPosix, *files, *lister);
