@@ -119,7 +119,7 @@ TEST_F(ClassifierTest, FindsApplicationNamesAndRefinesOnlyExecutables) {
       {Put(Put(Binary(30000), 0, kOle), 25000, "Microsoft PowerPoint"), 54},
       {Put(Put(Binary(9000), 0, kOle), 7000, "Microsoft Word"), 51},
       {Put(Put(Binary(9000), 0, kOle), 2080, "Microsoft Excel"), 52},
-      {Put(Put(Binary(9000), 0, kOle), 8000, "\x88\xEA\x91\xBE\x98\x59 9/8 \x95\xB6\x8F\x91"), 53},
+      {Put(Put(Binary(9000), 0, kOle), 8000, "一太郎 9/8 文書"), 53},
       {Put(Put(Binary(9000), 0, kOle), 2080, "Microsoft Excel 5.0 Worksheet"), 102},
   };
   for (const auto& [bytes, code] : rows) {

@@ -11,9 +11,8 @@ namespace miwake::testing {
 
 inline AppNameFlags ReferenceSearch(std::string_view file) {
   constexpr std::size_t kStart = 2080, kBlock = 2500, kOverlap = 20;
-  // Word, Excel, Ichitaro (in Shift-JIS), PowerPoint.
-  constexpr std::string_view kNames[] = {"Microsoft Word", "Microsoft Excel",
-                                         "\x88\xEA\x91\xBE\x98\x59 9/8 \x95\xB6\x8F\x91",
+  // Word, Excel, Ichitaro, PowerPoint, in the execution character set as the table has them.
+  constexpr std::string_view kNames[] = {"Microsoft Word", "Microsoft Excel", "一太郎 9/8 文書",
                                          "Microsoft PowerPoint"};
   AppNameFlags flags;
   for (std::size_t s = kStart;;) {
