@@ -67,6 +67,7 @@ TEST_F(MainFormTest, ButtonsAndMenuItemsRunTheirCommandsOnRealFilesAndPrograms) 
   const TestAssociation mki("mki", REG_SZ, "\"" + recorder + "\" \"%1\""),
       lzh("lzh", REG_EXPAND_SZ, "%MIWAKE_RECORDER% %1"),
       txt("txt", REG_SZ, "\"" + recorder + "\" \"%1\""),
+      hlp("hlp", REG_SZ, "\"" + recorder + "\" \"%1\""),
       mag("mag", REG_SZ, "\"" + gone + "\" \"%1\""),
       mdb("mdb", REG_DWORD, std::string("\x01\0\0\0", 4));
   scratch.Write("taken.txt", "the other file");
@@ -108,8 +109,11 @@ TEST_F(MainFormTest, ButtonsAndMenuItemsRunTheirCommandsOnRealFilesAndPrograms) 
        "gone.dat"},
       {kButton6, "db.dat", "\x01\x02\x03\x04Standard Jet DB" + maki, "",
        "ミワケール: '' のﾃﾞｰﾀ型が不正です.", "db.dat"},
-      // No Fmiwaker.hlp beside the program: the guide, through .txt's association.
+      // ヘルプ: neither Fmiwaker.hlp nor the guide beside the program; then the
+      // guide alone, through .txt's association; then the help file, alone.
+      {IDM_KH2, "other.txt", text, "", "ミワケール: ヘルプを開けませんでした。", "other.txt"},
       {IDM_KH2, "readme.txt", text, "", "", "readme.txt", s + "readme.txt"},
+      {IDM_KH2, "Fmiwaker.hlp", text, "", "", "Fmiwaker.hlp", s + "Fmiwaker.hlp"},
   };
   std::ptrdiff_t records = 0;
   for (const auto& row : rows) {
