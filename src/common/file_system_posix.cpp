@@ -109,6 +109,8 @@ int WindowsErrorCode(int error) {
       return 112;  // ERROR_DISK_FULL
     case EEXIST:
       return 183;  // ERROR_ALREADY_EXISTS
+    case EFBIG:
+      return 223;  // ERROR_FILE_TOO_LARGE
     case ENAMETOOLONG:
       return 206;  // ERROR_FILENAME_EXCED_RANGE
     case ENOTDIR:

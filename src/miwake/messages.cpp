@@ -31,6 +31,8 @@ std::string CauseText(int code) {
       return "not a valid name";
     case 206:
       return "name too long";
+    case 223:
+      return "file too large";
     case 267:
       return "not a folder";
     case 1921:

@@ -36,10 +36,10 @@ TEST(PlatformFileSystemTest, NeverReplacesAFileAndReportsWindowsErrorCodes) {
   EXPECT_FALSE(files->OpenForReading(std::string(300, 'x')));
   EXPECT_EQ(files->LastError(), 206);  // ERROR_FILENAME_EXCED_RANGE
   // Causes told apart; those the main window's texts know keep their codes.
-  const std::pair<int, int> codes[] = {{ENOENT, 2},   {EACCES, 5},         {EPERM, 5},
-                                       {EISDIR, 5},   {EROFS, 19},         {ENOSPC, 112},
-                                       {EEXIST, 183}, {ENAMETOOLONG, 206}, {ENOTDIR, 267},
-                                       {ELOOP, 1921}, {EIO, 1000 + EIO}};
+  const std::pair<int, int> codes[] = {{ENOENT, 2},    {EACCES, 5},   {EPERM, 5},
+                                       {EISDIR, 5},    {EROFS, 19},   {ENOSPC, 112},
+                                       {EEXIST, 183},  {EFBIG, 223},  {ENAMETOOLONG, 206},
+                                       {ENOTDIR, 267}, {ELOOP, 1921}, {EIO, 1000 + EIO}};
   for (const auto& [error, code] : codes) EXPECT_EQ(WindowsErrorCode(error), code) << error;
 #endif
   EXPECT_TRUE(files->Rename(a, c) && files->Delete(b));
