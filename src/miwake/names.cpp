@@ -8,35 +8,42 @@
 namespace miwake {
 namespace {
 
-// The length of the valid UTF-8 sequence at the start of `s`, or 0.
+// The length of the valid UTF-8 sequence at the start of `s`, or 0: a
+// surrogate's number is WTF-8, not UTF-8.
 std::size_t Utf8SequenceAt(std::string_view s) {
-  const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-  const unsigned char lead = b(0);
-  if (lead < 0x80) return 1;
-  std::size_t n;
-  unsigned char low = 0x80, high = 0xBF;  // the bounds of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    n = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    n = 3;
-    if (lead == 0xE0) low = 0xA0;   // overlong
-    if (lead == 0xED) high = 0x9F;  // surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    n = 4;
-    if (lead == 0xF0) low = 0x90;   // overlong
-    if (lead == 0xF4) high = 0x8F;  // past U+10FFFF
-  } else {
-    return 0;
-  }
-  if (s.size() < n || b(1) < low || b(1) > high) return 0;
-  for (std::size_t i = 2; i < n; ++i)
-    if ((b(i) & 0xC0) != 0x80) return 0;
-  return n;
+  const auto [c, n] = DecodeWtf8At(s, 0);
+  const bool failed = n == 1 && static_cast<unsigned char>(s[0]) >= 0x80;
+  return failed || (c >= 0xD800 && c <= 0xDFFF) ? 0 : n;
 }
 
 constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 }  // namespace
+
+std::pair<char32_t, std::size_t> DecodeWtf8At(std::string_view s, std::size_t at) {
+  const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[at + i]); };
+  const unsigned char lead = b(0);
+  if (lead < 0x80) return {lead, 1};
+  std::size_t n;
+  char32_t c;
+  char32_t least;  // below it, a longer form than needed
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    n = 2, c = lead & 0x1F, least = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    n = 3, c = lead & 0x0F, least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    n = 4, c = lead & 0x07, least = 0x10000;
+  } else {
+    return {0xFFFD, 1};
+  }
+  if (s.size() - at < n) return {0xFFFD, 1};
+  for (std::size_t i = 1; i < n; ++i) {
+    if ((b(i) & 0xC0) != 0x80) return {0xFFFD, 1};
+    c = c << 6 | (b(i) & 0x3F);
+  }
+  if (c < least || c > 0x10FFFF) return {0xFFFD, 1};
+  return {c, n};
+}
 
 bool IsUtf8(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {

@@ -5,10 +5,15 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "common/text.h"
 
 namespace miwake {
+
+// The character at `at` and its length in bytes; a surrogate's number is
+// taken as WTF-8 writes it, a byte that starts no sequence as U+FFFD of length 1.
+std::pair<char32_t, std::size_t> DecodeWtf8At(std::string_view s, std::size_t at);
 
 bool IsUtf8(std::string_view bytes);
 

@@ -5,11 +5,10 @@
 #include <vector>
 
 #include "common/text.h"
+#include "miwake/names.h"
 
 namespace miwake {
 namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
 
 void AppendUtf8(std::string& out, char32_t c) {
   const auto put = [&](unsigned v) { out += static_cast<char>(v); };
@@ -28,33 +27,6 @@ void AppendUtf8(std::string& out, char32_t c) {
     put(0x80 | (c >> 6 & 0x3F));
     put(0x80 | (c & 0x3F));
   }
-}
-
-// The character at `at` and its length in bytes; a surrogate's number is
-// taken as WTF-8 writes it, a byte that starts no sequence as U+FFFD.
-std::pair<char32_t, std::size_t> DecodeAt(std::string_view s, std::size_t at) {
-  const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[at + i]); };
-  const unsigned char lead = b(0);
-  if (lead < 0x80) return {lead, 1};
-  std::size_t n;
-  char32_t c;
-  char32_t least;  // below it, a longer form than needed
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    n = 2, c = lead & 0x1F, least = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    n = 3, c = lead & 0x0F, least = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    n = 4, c = lead & 0x07, least = 0x10000;
-  } else {
-    return {kReplacement, 1};
-  }
-  if (s.size() - at < n) return {kReplacement, 1};
-  for (std::size_t i = 1; i < n; ++i) {
-    if ((b(i) & 0xC0) != 0x80) return {kReplacement, 1};
-    c = c << 6 | (b(i) & 0x3F);
-  }
-  if (c < least || c > 0x10FFFF) return {kReplacement, 1};
-  return {c, n};
 }
 
 void AppendUtf16(std::u16string& out, char32_t c) {
@@ -103,7 +75,7 @@ std::u16string Utf16FromWtf8(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size();) {
-    const auto [c, n] = DecodeAt(text, at);
+    const auto [c, n] = DecodeWtf8At(text, at);
     AppendUtf16(out, c);
     at += n;
   }
@@ -182,7 +154,7 @@ std::string ShownInCodePage(std::string_view wtf8, const CharacterEncoder& encod
       shown += wtf8[at++];
       continue;
     }
-    const auto [c, n] = DecodeAt(wtf8, at);
+    const auto [c, n] = DecodeWtf8At(wtf8, at);
     at += n;
     std::u16string units;
     AppendUtf16(units, c);
